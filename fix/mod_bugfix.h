@@ -1,0 +1,69 @@
+// modBugfix: the fix operations and the fix state they establish.
+//
+// Like every fix operation, nothing here hands a failure to its caller: a
+// step that fails is passed over and shows as a result (an empty text,
+// False, a label left at "?").
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace ocx {
+
+// What the survey found, read by the repair run. All empty at start.
+struct FixState {
+  std::string WindowsInfoText;
+  std::string SystemDir;
+  std::string InstalledControlPath;
+  std::string InstalledControlVersion;
+  std::string NewControlPath;
+  std::string NewControlVersion;
+};
+
+class modBugfix {
+ public:
+  explicit modBugfix(Platform& platform) : platform_(platform) {}
+
+  // The survey run by the load sequence: fills the value labels, presets
+  // chkReplaceControl and chkKillRegPath, and establishes the fix state.
+  void SurveySystem();
+
+  // The fix state, one read and one write per text.
+  [[nodiscard]] std::string WindowsInfoText() const { return state_.WindowsInfoText; }
+  void WindowsInfoText(const std::string& text) { state_.WindowsInfoText = text; }
+  [[nodiscard]] std::string SystemDir() const { return state_.SystemDir; }
+  void SystemDir(const std::string& text) { state_.SystemDir = text; }
+  [[nodiscard]] std::string InstalledControlPath() const { return state_.InstalledControlPath; }
+  void InstalledControlPath(const std::string& text) { state_.InstalledControlPath = text; }
+  [[nodiscard]] std::string InstalledControlVersion() const { return state_.InstalledControlVersion; }
+  void InstalledControlVersion(const std::string& text) { state_.InstalledControlVersion = text; }
+  [[nodiscard]] std::string NewControlPath() const { return state_.NewControlPath; }
+  void NewControlPath(const std::string& text) { state_.NewControlPath = text; }
+  [[nodiscard]] std::string NewControlVersion() const { return state_.NewControlVersion; }
+  void NewControlVersion(const std::string& text) { state_.NewControlVersion = text; }
+
+  [[nodiscard]] const FixState& state() const { return state_; }
+
+  // Control file handling.
+  [[nodiscard]] std::string GetFileVersionString(const std::string& path);
+  [[nodiscard]] bool FileExists(const std::string& path);
+  void ExtractNewControl();
+  void RegisterControl(const std::string& path, bool Unregister, bool Silent);
+
+  // Type-library keys.
+  [[nodiscard]] bool TypeLib20Exists();
+  [[nodiscard]] bool TypeLib21Exists();
+  void DeleteRegistryKey(const std::string& keyPath, RootKey root);
+
+ private:
+  Platform& platform_;
+  FixState state_;
+};
+
+// The signed halves of a 32-bit value.
+constexpr std::int32_t HiWord(std::int32_t value) { return value >> 16; }
+constexpr std::int32_t LoWord(std::int32_t value) { return static_cast<std::int16_t>(value & 0xFFFF); }
+
+}  // namespace ocx

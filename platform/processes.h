@@ -1,0 +1,27 @@
+// Starting other programs.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+namespace ocx {
+
+namespace window_style {
+inline constexpr int kHide = 0;
+inline constexpr int kNormal = 1;
+inline constexpr int kMinimizedFocus = 2;
+}  // namespace window_style
+
+class Processes {
+ public:
+  virtual ~Processes() = default;
+
+  // CreateProcess of `commandLine`, the program found through the system's
+  // search path, its main window shown with `windowStyle`. Then waits for
+  // the process to end, at most `waitLimit`; nothing is read back from it.
+  // Throws PlatformError when the process cannot be started.
+  virtual void startProcess(const std::string& commandLine, int windowStyle,
+                            std::chrono::milliseconds waitLimit) = 0;
+};
+
+}  // namespace ocx

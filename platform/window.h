@@ -1,0 +1,123 @@
+// Window services: the one window with its elements, and the
+// application-wide services around it (cursor, pending events, message
+// boxes, clipboard, the program's version, ending the program).
+//
+// The window is described by a WindowLayout, which the bindings turn into
+// real controls (Win32) or element state (simulator). Elements are reached
+// by their control identifier. Any operation that fails throws
+// PlatformError; the calling handler decides whether to pass over it.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace ocx {
+
+using ElementId = int;
+inline constexpr ElementId kWindowItself = 0;
+
+enum class ElementKind { Label, Frame, CheckBox, Button, ListBox };
+
+enum class TextColour {
+  Default,
+  Desktop,   // the system colour of the desktop background
+  DarkBlue,  // RGB(0, 0, 192)
+  DarkRed,   // RGB(192, 0, 0)
+};
+
+enum class MessageIcon { Exclamation, Information, Critical };
+
+// Check box Value.
+namespace check_value {
+inline constexpr int kUnchecked = 0;
+inline constexpr int kChecked = 1;
+inline constexpr int kGrayed = 2;
+}  // namespace check_value
+
+// One element as designed. Positions and sizes are in twips, relative to
+// the window's client area or to the containing frame.
+struct ElementSpec {
+  ElementId id;
+  std::string_view name;  // without index: "lblSysInfoText"
+  int index;              // member index in a group, -1 when not grouped
+  ElementKind kind;
+  ElementId container;  // kWindowItself or a frame
+  std::string_view caption;
+  int left;
+  int top;
+  int width;
+  int height;
+  int tabIndex;
+  TextColour colour;
+  int fontWeight;
+  int value;  // check boxes
+  bool enabled;
+};
+
+struct WindowLayout {
+  std::string_view caption;
+  int clientWidth;  // twips
+  int clientHeight;
+  std::string_view fontName;
+  double fontPoints;
+  std::span<const ElementSpec> elements;
+};
+
+// "lblSysInfoText(5)" for group members, the plain name otherwise.
+std::string displayName(const ElementSpec& element);
+
+struct ProgramVersion {
+  int major = 0;
+  int minor = 0;
+  int revision = 0;
+};
+
+class WindowServices {
+ public:
+  virtual ~WindowServices() = default;
+
+  [[nodiscard]] virtual std::string windowCaption() = 0;
+  virtual void setWindowCaption(const std::string& caption) = 0;
+
+  // Labels, frames, check boxes, buttons.
+  [[nodiscard]] virtual std::string caption(ElementId id) = 0;
+  virtual void setCaption(ElementId id, const std::string& caption) = 0;
+
+  // Check boxes: Value 0, 1 or 2.
+  [[nodiscard]] virtual int value(ElementId id) = 0;
+  virtual void setValue(ElementId id, int value) = 0;
+
+  [[nodiscard]] virtual bool enabled(ElementId id) = 0;
+  virtual void setEnabled(ElementId id, bool enabled) = 0;
+
+  virtual void setFocus(ElementId id) = 0;
+
+  // List box: lines appended at the end, read by 0-based position.
+  virtual void appendLine(ElementId id, const std::string& line) = 0;
+  [[nodiscard]] virtual int lineCount(ElementId id) = 0;
+  [[nodiscard]] virtual std::string line(ElementId id, int position) = 0;
+
+  // The application's mouse pointer: the wait cursor or the default.
+  virtual void setWaitCursor(bool wait) = 0;
+
+  // Lets the window events that are waiting run.
+  virtual void processPendingEvents() = 0;
+
+  // A modal message box with one OK button; returns once confirmed.
+  virtual void messageBox(const std::string& text, const std::string& title, MessageIcon icon) = 0;
+
+  virtual void clearClipboard() = 0;
+  virtual void setClipboardText(const std::string& text) = 0;
+
+  [[nodiscard]] virtual ProgramVersion programVersion() = 0;
+
+  virtual void show() = 0;
+
+  // Unloads every loaded window; then endProgram ends the program at once.
+  virtual void unloadAll() = 0;
+  virtual void endProgram() = 0;
+};
+
+}  // namespace ocx

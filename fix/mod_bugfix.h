@@ -58,12 +58,19 @@ class modBugfix {
   void DeleteRegistryKey(const std::string& keyPath, RootKey root);
 
  private:
+  // Whether HKEY_CLASSES_ROOT\subKey opens for reading.
+  [[nodiscard]] bool TypeLibKeyExists(const char* subKey);
+
   Platform& platform_;
   FixState state_;
 };
 
 // The signed halves of a 32-bit value.
-constexpr std::int32_t HiWord(std::int32_t value) { return value >> 16; }
-constexpr std::int32_t LoWord(std::int32_t value) { return static_cast<std::int16_t>(value & 0xFFFF); }
+constexpr std::int32_t HiWord(std::int32_t value) {
+  return value >> 16;
+}
+constexpr std::int32_t LoWord(std::int32_t value) {
+  return static_cast<std::int16_t>(value & 0xFFFF);
+}
 
 }  // namespace ocx

@@ -1,0 +1,108 @@
+// cmdGo: the repair run. Key removal, replacement, re-registration, each
+// only when its option box is checked and enabled, each announced in
+// lstStatus before it acts. The first failure stops the run; what is done
+// stays done.
+#include <exception>
+#include <new>
+#include <string>
+
+#include "app/frm_main.h"
+#include "app/frm_main_ids.h"
+#include "app/pass_over.h"
+#include "app/repair_names.h"
+#include "app/texts.h"
+#include "platform/error.h"
+
+namespace ocx {
+namespace {
+
+constexpr char kTypeLib20Key[] = "TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\2.0";
+constexpr std::uint32_t kNotEnoughMemory = 8;
+constexpr std::uint32_t kInternalError = 1359;
+
+}  // namespace
+
+void frmMain::cmdGo_Click() {
+  using namespace frm_main;
+  WindowServices& window = platform_.window;
+  try {
+    if (window.value(chkKillRegPath) == check_value::kUnchecked &&
+        window.value(chkReplaceControl) == check_value::kUnchecked &&
+        window.value(chkReRegisterControl) == check_value::kUnchecked) {
+      window.messageBox(texts::kNoOptionText, texts::kNoOptionTitle, MessageIcon::Exclamation);
+      return;
+    }
+
+    const std::string installed = bugfix_.InstalledControlPath();
+    const std::string newControl = bugfix_.NewControlPath();
+    const std::string backupName = BackupName(platform_.clock.localNow());
+    const std::string backupPath = BackupPath(installed, backupName);
+
+    // Every condition is evaluated, as the checks are cheap and the order in
+    // which they are asked is observable (each makes its own OS probe).
+    const auto selected = [&](ElementId box) {
+      const bool checked = window.value(box) == check_value::kChecked;
+      const bool enabled = window.enabled(box);
+      return checked && enabled;
+    };
+
+    bool run = selected(chkKillRegPath);
+    const bool has21 = bugfix_.TypeLib21Exists();
+    const bool has20 = bugfix_.TypeLib20Exists();
+    if (run && has21 && has20) {
+      window.appendLine(lstStatus, texts::kStatusDeleteKey);
+      bugfix_.DeleteRegistryKey(kTypeLib20Key, RootKey::ClassesRoot);
+    }
+
+    run = selected(chkReplaceControl);
+    const bool newExists = bugfix_.FileExists(newControl);
+    const bool installedExists = bugfix_.FileExists(installed);
+    if (run && newExists && installedExists) {
+      window.appendLine(lstStatus, texts::kStatusUnregister);
+      bugfix_.RegisterControl(installed, true, true);
+      window.appendLine(lstStatus, std::string(texts::kStatusRenamePrefix) + backupName + texts::kStatusEllipsis);
+      platform_.files.renameFile(installed, backupPath);
+      window.appendLine(lstStatus, texts::kStatusCopy);
+      platform_.files.copyFile(newControl, installed);
+      try {
+        platform_.files.deleteFile(newControl);
+      } catch (const PlatformError&) {
+        // The temporary copy may stay; the control is in place.
+      }
+      window.appendLine(lstStatus, texts::kStatusRegisterNew);
+      bugfix_.RegisterControl(installed, false, true);
+    }
+
+    if (selected(chkReRegisterControl)) {
+      window.appendLine(lstStatus, texts::kStatusUnregister);
+      bugfix_.RegisterControl(installed, true, true);
+      window.appendLine(lstStatus, texts::kStatusRegister);
+      bugfix_.RegisterControl(installed, false, true);
+    }
+
+    window.messageBox(texts::kDoneText, texts::kDoneTitle, MessageIcon::Information);
+    ExitApp();
+  } catch (const PlatformError& error) {
+    ReportFailure(error.number(), error.description());
+  } catch (const std::bad_alloc&) {
+    ReportFailure(kNotEnoughMemory, "Nicht genügend Speicher");
+  } catch (const std::exception& error) {
+    ReportFailure(kInternalError, error.what());
+  }
+}
+
+void frmMain::ReportFailure(std::uint32_t number, const std::string& description) {
+  using namespace frm_main;
+  WindowServices& window = platform_.window;
+  const std::string reason = std::to_string(number) + ": " + description;
+  // Each step of the report stands alone: a window that refuses one of them
+  // must not hide the others.
+  passOver([&] { window.messageBox(std::string(texts::kFailureText) + "\r\n" + reason, texts::kFailureTitle,
+                                  MessageIcon::Critical); });
+  passOver([&] { window.appendLine(lstStatus, texts::kFailureLinePrefix + reason); });
+  passOver([&] { window.appendLine(lstStatus, texts::kAbortLine); });
+  passOver([&] { window.setEnabled(cmdGo, false); });
+  passOver([&] { window.setFocus(cmdExit); });
+}
+
+}  // namespace ocx

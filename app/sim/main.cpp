@@ -1,0 +1,133 @@
+// ocxmedic-sim: the program on a simulated Windows machine.
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/sim/interactive.h"
+#include "app/sim/run_report.h"
+#include "app/sim/user_actions.h"
+#include "osinfo/os_info_report.h"
+
+namespace {
+
+using namespace ocx::sim;
+
+constexpr char kUsage[] =
+    "Usage:\n"
+    "  ocxmedic-sim [--machine PROFILE.json] [ACTION ...]\n"
+    "  ocxmedic-sim osinfo [--machine PROFILE.json]\n"
+    "  ocxmedic-sim --print-default-machine\n"
+    "  ocxmedic-sim --help\n"
+    "\n"
+    "Starts the program on the simulated machine (the built-in default machine\n"
+    "unless a profile is given), then performs the actions in order as a user\n"
+    "would, confirming every message box, and prints the outcome as JSON.\n"
+    "\n"
+    "Actions:\n"
+    "  click:NAME      NAME one of cmdGo, cmdStatus, cmdExit\n"
+    "  close           the window's close box\n"
+    "  set:NAME=V      set check box NAME to Value V (0, 1 or 2)\n"
+    "  enable:NAME=B   set Enabled of a check box or button to B (0 or 1)\n"
+    "\n"
+    "Without actions, on a terminal, the window is run interactively.\n";
+
+enum class Mode { Run, OsInfo, PrintDefaultMachine, Help };
+
+struct CommandLine {
+  Mode mode = Mode::Run;
+  std::optional<std::string> machinePath;
+  std::vector<UserAction> actions;
+};
+
+CommandLine parseCommandLine(const std::vector<std::string>& args) {
+  CommandLine command;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--machine") {
+      if (i + 1 >= args.size()) {
+        throw CommandLineError("--machine needs a profile file");
+      }
+      if (command.machinePath) {
+        throw CommandLineError("--machine given twice");
+      }
+      command.machinePath = args[++i];
+    } else if (arg.starts_with("--machine=")) {
+      if (command.machinePath) {
+        throw CommandLineError("--machine given twice");
+      }
+      command.machinePath = arg.substr(std::string("--machine=").size());
+    } else if (arg == "--help" || arg == "-h") {
+      command.mode = Mode::Help;
+    } else if (arg == "--print-default-machine") {
+      command.mode = Mode::PrintDefaultMachine;
+    } else if (arg == "osinfo" && i == 0) {
+      command.mode = Mode::OsInfo;
+    } else if (arg.starts_with("-")) {
+      throw CommandLineError("unknown option: " + arg);
+    } else {
+      command.actions.push_back(parseUserAction(arg));
+    }
+  }
+  if (command.mode == Mode::OsInfo && !command.actions.empty()) {
+    throw CommandLineError("osinfo takes no actions");
+  }
+  return command;
+}
+
+std::unique_ptr<Machine> loadMachine(const CommandLine& command) {
+  return command.machinePath ? Machine::fromProfileFile(*command.machinePath) : Machine::createDefault();
+}
+
+void print(const nlohmann::ordered_json& json) { std::cout << json.dump(2) << '\n'; }
+
+int run(const CommandLine& command) {
+  switch (command.mode) {
+    case Mode::Help:
+      std::cout << kUsage;
+      return 0;
+    case Mode::PrintDefaultMachine:
+      print(Machine::defaultProfile());
+      return 0;
+    case Mode::OsInfo: {
+      Session session(loadMachine(command));
+      print(ocx::osInfoReport(session.platform()));
+      return 0;
+    }
+    case Mode::Run:
+      break;
+  }
+  Session session(loadMachine(command));
+  session.form().Start();
+  if (command.actions.empty() && isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) {
+    runInteractively(session, std::cin, std::cout);
+    return 0;
+  }
+  for (const UserAction& action : command.actions) {
+    if (session.form().ended()) {
+      break;
+    }
+    perform(session, action);
+  }
+  print(runReport(session));
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  constexpr int kRefused = 2;
+  try {
+    const CommandLine command = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    return run(command);
+  } catch (const CommandLineError& error) {
+    std::cerr << "ocxmedic-sim: " << error.what() << '\n';
+  } catch (const ProfileError& error) {
+    std::cerr << "ocxmedic-sim: " << error.file() << ':' << error.line() << ':' << error.column() << ": "
+              << error.what() << '\n';
+  }
+  return kRefused;
+}

@@ -1,0 +1,115 @@
+#include "app/sim/run_report.h"
+
+#include "app/frm_main_layout.h"
+
+namespace ocx::sim {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+const char* iconName(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Exclamation:
+      return "exclamation";
+    case MessageIcon::Information:
+      return "information";
+    case MessageIcon::Critical:
+      return "critical";
+  }
+  return "information";
+}
+
+const char* kindName(ElementKind kind) {
+  switch (kind) {
+    case ElementKind::Label:
+      return "label";
+    case ElementKind::Frame:
+      return "frame";
+    case ElementKind::CheckBox:
+      return "checkbox";
+    case ElementKind::Button:
+      return "button";
+    case ElementKind::ListBox:
+      return "listbox";
+  }
+  return "label";
+}
+
+Json elementReport(HeadlessWindow& window, const ElementSpec& spec) {
+  Json element = {{"kind", kindName(spec.kind)}};
+  switch (spec.kind) {
+    case ElementKind::Label:
+    case ElementKind::Frame:
+      element["caption"] = window.caption(spec.id);
+      break;
+    case ElementKind::CheckBox:
+      element["caption"] = window.caption(spec.id);
+      element["value"] = window.value(spec.id);
+      element["enabled"] = window.enabled(spec.id);
+      break;
+    case ElementKind::Button:
+      element["caption"] = window.caption(spec.id);
+      element["enabled"] = window.enabled(spec.id);
+      break;
+    case ElementKind::ListBox:
+      element["lines"] = window.lines(spec.id);
+      break;
+  }
+  return element;
+}
+
+Json fixStateReport(const FixState& state) {
+  return {{"WindowsInfoText", state.WindowsInfoText},
+          {"SystemDir", state.SystemDir},
+          {"InstalledControlPath", state.InstalledControlPath},
+          {"InstalledControlVersion", state.InstalledControlVersion},
+          {"NewControlPath", state.NewControlPath},
+          {"NewControlVersion", state.NewControlVersion}};
+}
+
+}  // namespace
+
+Json windowReport(HeadlessWindow& window) {
+  Json elements = Json::object();
+  for (const ElementSpec& spec : window.layout().elements) {
+    elements[displayName(spec)] = elementReport(window, spec);
+  }
+  const auto focus = window.focus();
+  Json focusName = nullptr;
+  if (focus) {
+    focusName = displayName(*frm_main::findElement(*focus));
+  }
+  return {{"caption", window.windowCaption()},
+          {"visible", window.visible()},
+          {"cursor", window.waitCursor() ? "wait" : "default"},
+          {"focus", focusName},
+          {"elements", elements}};
+}
+
+Json runReport(Session& session) {
+  HeadlessWindow& window = session.window();
+  // The report reads through the program's own operations; a failure a test
+  // planted for the program must not hit the report.
+  window.setOperationHook({});
+  Json messages = Json::array();
+  for (const RecordedMessage& message : window.messages()) {
+    messages.push_back({{"icon", iconName(message.icon)}, {"title", message.title}, {"text", message.text}});
+  }
+  Json processes = Json::array();
+  for (const StartedProcess& process : session.machine().startedProcesses()) {
+    processes.push_back({{"command_line", process.commandLine}, {"window_style", process.windowStyle}});
+  }
+  Json clipboard = nullptr;
+  if (window.clipboard()) {
+    clipboard = *window.clipboard();
+  }
+  return {{"window", windowReport(window)},
+          {"ended", session.form().ended()},
+          {"messages", messages},
+          {"clipboard", clipboard},
+          {"processes", processes},
+          {"fix_state", fixStateReport(session.form().bugfix().state())},
+          {"machine", session.machine().toJson()}};
+}
+
+}  // namespace ocx::sim

@@ -1,0 +1,184 @@
+#include "platform/sim/headless_window.h"
+
+#include <algorithm>
+
+#include "platform/error.h"
+#include "platform/sim/machine.h"
+
+namespace ocx::sim {
+namespace {
+
+// What a real window says when it is asked for a control it does not have.
+constexpr std::uint32_t kInvalidWindowHandle = 1400;
+
+bool canTakeFocus(ElementKind kind) {
+  return kind == ElementKind::Button || kind == ElementKind::CheckBox || kind == ElementKind::ListBox;
+}
+
+}  // namespace
+
+HeadlessWindow::HeadlessWindow(const WindowLayout& layout, Machine* machine)
+    : layout_(layout), machine_(machine), caption_(layout.caption) {
+  for (const ElementSpec& spec : layout.elements) {
+    elements_.emplace(spec.id, Element{&spec, std::string(spec.caption), spec.value, spec.enabled, {}});
+  }
+}
+
+void HeadlessWindow::before(std::string_view operation, ElementId id) {
+  if (hook_) {
+    hook_(operation, id);
+  }
+}
+
+HeadlessWindow::Element& HeadlessWindow::element(ElementId id, std::string_view operation) {
+  before(operation, id);
+  const auto it = elements_.find(id);
+  if (it == elements_.end()) {
+    throw PlatformError(kInvalidWindowHandle, systemErrorText(kInvalidWindowHandle));
+  }
+  return it->second;
+}
+
+HeadlessWindow::Element& HeadlessWindow::elementOfKind(ElementId id, std::string_view operation,
+                                                       std::initializer_list<ElementKind> kinds) {
+  Element& found = element(id, operation);
+  if (std::ranges::find(kinds, found.spec->kind) == kinds.end()) {
+    throw PlatformError(win32_error::kInvalidParameter, systemErrorText(win32_error::kInvalidParameter));
+  }
+  return found;
+}
+
+std::string HeadlessWindow::windowCaption() {
+  before("windowCaption");
+  return caption_;
+}
+
+void HeadlessWindow::setWindowCaption(const std::string& caption) {
+  before("setWindowCaption");
+  caption_ = caption;
+}
+
+std::string HeadlessWindow::caption(ElementId id) {
+  return elementOfKind(id, "caption",
+                       {ElementKind::Label, ElementKind::Frame, ElementKind::CheckBox, ElementKind::Button})
+      .caption;
+}
+
+void HeadlessWindow::setCaption(ElementId id, const std::string& caption) {
+  elementOfKind(id, "setCaption", {ElementKind::Label, ElementKind::Frame, ElementKind::CheckBox, ElementKind::Button})
+      .caption = caption;
+}
+
+int HeadlessWindow::value(ElementId id) { return elementOfKind(id, "value", {ElementKind::CheckBox}).value; }
+
+void HeadlessWindow::setValue(ElementId id, int value) {
+  Element& box = elementOfKind(id, "setValue", {ElementKind::CheckBox});
+  if (value < check_value::kUnchecked || value > check_value::kGrayed) {
+    throw PlatformError(win32_error::kInvalidParameter, systemErrorText(win32_error::kInvalidParameter));
+  }
+  box.value = value;
+}
+
+bool HeadlessWindow::enabled(ElementId id) { return element(id, "enabled").enabled; }
+
+void HeadlessWindow::setEnabled(ElementId id, bool enabled) {
+  Element& target = element(id, "setEnabled");
+  target.enabled = enabled;
+  // A control that loses its Enabled also loses the focus, as on Windows.
+  if (!enabled && focus_ == id) {
+    focus_.reset();
+  }
+}
+
+void HeadlessWindow::setFocus(ElementId id) {
+  const Element& target = element(id, "setFocus");
+  if (!canTakeFocus(target.spec->kind) || !target.enabled || !visible_) {
+    throw PlatformError(win32_error::kInvalidParameter, systemErrorText(win32_error::kInvalidParameter));
+  }
+  focus_ = id;
+}
+
+void HeadlessWindow::appendLine(ElementId id, const std::string& line) {
+  elementOfKind(id, "appendLine", {ElementKind::ListBox}).lines.push_back(line);
+}
+
+int HeadlessWindow::lineCount(ElementId id) {
+  return static_cast<int>(elementOfKind(id, "lineCount", {ElementKind::ListBox}).lines.size());
+}
+
+std::string HeadlessWindow::line(ElementId id, int position) {
+  const Element& list = elementOfKind(id, "line", {ElementKind::ListBox});
+  if (position < 0 || position >= static_cast<int>(list.lines.size())) {
+    throw PlatformError(win32_error::kInvalidParameter, systemErrorText(win32_error::kInvalidParameter));
+  }
+  return list.lines[static_cast<std::size_t>(position)];
+}
+
+const std::vector<std::string>& HeadlessWindow::lines(ElementId id) const { return elements_.at(id).lines; }
+
+void HeadlessWindow::setWaitCursor(bool wait) {
+  before("setWaitCursor");
+  waitCursor_ = wait;
+}
+
+void HeadlessWindow::processPendingEvents() {
+  before("processPendingEvents");
+  ++pendingEventRuns_;
+}
+
+void HeadlessWindow::messageBox(const std::string& text, const std::string& title, MessageIcon icon) {
+  before("messageBox");
+  messages_.push_back({icon, title, text});
+}
+
+void HeadlessWindow::clearClipboard() {
+  before("clearClipboard");
+  clipboard_.reset();
+}
+
+void HeadlessWindow::setClipboardText(const std::string& text) {
+  before("setClipboardText");
+  if (machine_ != nullptr) {
+    if (const auto code = machine_->takeFault("clipboard", "")) {
+      throw PlatformError(*code, systemErrorText(*code));
+    }
+  }
+  clipboard_ = text;
+}
+
+ProgramVersion HeadlessWindow::programVersion() {
+  before("programVersion");
+  return {1, 0, 6};
+}
+
+void HeadlessWindow::show() {
+  before("show");
+  if (!visible_) {
+    visible_ = true;
+    // Windows gives the focus to the first control in tab order when the
+    // window first appears.
+    focus_ = firstFocusable();
+  }
+}
+
+void HeadlessWindow::unloadAll() {
+  before("unloadAll");
+  unloaded_ = true;
+}
+
+void HeadlessWindow::endProgram() {
+  before("endProgram");
+  endRequested_ = true;
+}
+
+std::optional<ElementId> HeadlessWindow::firstFocusable() const {
+  const ElementSpec* best = nullptr;
+  for (const auto& [id, state] : elements_) {
+    if (canTakeFocus(state.spec->kind) && state.enabled && (best == nullptr || state.spec->tabIndex < best->tabIndex)) {
+      best = state.spec;
+    }
+  }
+  return best == nullptr ? std::nullopt : std::optional<ElementId>(best->id);
+}
+
+}  // namespace ocx::sim

@@ -1,0 +1,100 @@
+// The window services without a screen: element state kept in memory,
+// message boxes recorded and confirmed at once, the clipboard as a text.
+// The simulator and the tests observe the window through the accessors.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/window.h"
+
+namespace ocx::sim {
+
+class Machine;
+
+struct RecordedMessage {
+  MessageIcon icon;
+  std::string title;
+  std::string text;
+};
+
+class HeadlessWindow final : public WindowServices {
+ public:
+  // `machine` may be null; when given, its "clipboard" faults apply.
+  HeadlessWindow(const WindowLayout& layout, Machine* machine);
+
+  std::string windowCaption() override;
+  void setWindowCaption(const std::string& caption) override;
+  std::string caption(ElementId id) override;
+  void setCaption(ElementId id, const std::string& caption) override;
+  int value(ElementId id) override;
+  void setValue(ElementId id, int value) override;
+  bool enabled(ElementId id) override;
+  void setEnabled(ElementId id, bool enabled) override;
+  void setFocus(ElementId id) override;
+  void appendLine(ElementId id, const std::string& line) override;
+  int lineCount(ElementId id) override;
+  std::string line(ElementId id, int position) override;
+  void setWaitCursor(bool wait) override;
+  void processPendingEvents() override;
+  void messageBox(const std::string& text, const std::string& title, MessageIcon icon) override;
+  void clearClipboard() override;
+  void setClipboardText(const std::string& text) override;
+  ProgramVersion programVersion() override;
+  void show() override;
+  void unloadAll() override;
+  void endProgram() override;
+
+  // Called before every service operation with its name ("setCaption",
+  // "messageBox", ...) and element (kWindowItself when none); a hook that
+  // throws makes the operation fail before it changes anything.
+  using OperationHook = std::function<void(std::string_view operation, ElementId id)>;
+  void setOperationHook(OperationHook hook) { hook_ = std::move(hook); }
+
+  [[nodiscard]] const WindowLayout& layout() const { return layout_; }
+  [[nodiscard]] bool visible() const { return visible_; }
+  [[nodiscard]] bool waitCursor() const { return waitCursor_; }
+  [[nodiscard]] std::optional<ElementId> focus() const { return focus_; }
+  [[nodiscard]] bool unloaded() const { return unloaded_; }
+  [[nodiscard]] bool endRequested() const { return endRequested_; }
+  [[nodiscard]] int pendingEventRuns() const { return pendingEventRuns_; }
+  [[nodiscard]] const std::vector<RecordedMessage>& messages() const { return messages_; }
+  [[nodiscard]] const std::optional<std::string>& clipboard() const { return clipboard_; }
+  [[nodiscard]] const std::vector<std::string>& lines(ElementId id) const;
+  // The element that a Tab from the focus reaches first: the lowest tab
+  // index that can take the focus and is enabled.
+  [[nodiscard]] std::optional<ElementId> firstFocusable() const;
+
+ private:
+  struct Element {
+    const ElementSpec* spec;
+    std::string caption;
+    int value;
+    bool enabled;
+    std::vector<std::string> lines;
+  };
+
+  Element& element(ElementId id, std::string_view operation);
+  Element& elementOfKind(ElementId id, std::string_view operation, std::initializer_list<ElementKind> kinds);
+  void before(std::string_view operation, ElementId id = kWindowItself);
+
+  const WindowLayout& layout_;
+  Machine* machine_;
+  OperationHook hook_;
+  std::map<ElementId, Element> elements_;
+  std::string caption_;
+  bool visible_ = false;
+  bool waitCursor_ = false;
+  bool unloaded_ = false;
+  bool endRequested_ = false;
+  int pendingEventRuns_ = 0;
+  std::optional<ElementId> focus_;
+  std::vector<RecordedMessage> messages_;
+  std::optional<std::string> clipboard_;
+};
+
+}  // namespace ocx::sim

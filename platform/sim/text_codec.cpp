@@ -1,0 +1,226 @@
+#include "platform/sim/text_codec.h"
+
+#include <array>
+
+namespace ocx::sim {
+
+namespace {
+
+// Code page 1252 bytes 0x80 to 0x9F. The five bytes the code page leaves
+// undefined map to the control character of the same number, as Windows
+// converts them both ways.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+char unitToAnsi(char16_t unit) {
+  if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
+    return static_cast<char>(unit);
+  }
+  for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+    if (kHighControls[i] == unit) {
+      return static_cast<char>(0x80 + i);
+    }
+  }
+  return '?';
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// Decodes one code point at `pos`, advancing it; false on a malformed
+// sequence (then `pos` moves past one byte).
+bool decodeUtf8(std::string_view text, std::size_t& pos, char32_t& cp) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(pos);
+  int extra = 0;
+  if (lead < 0x80) {
+    cp = lead;
+    ++pos;
+    return true;
+  }
+  if ((lead & 0xE0) == 0xC0) {
+    cp = lead & 0x1F;
+    extra = 1;
+  } else if ((lead & 0xF0) == 0xE0) {
+    cp = lead & 0x0F;
+    extra = 2;
+  } else if ((lead & 0xF8) == 0xF0) {
+    cp = lead & 0x07;
+    extra = 3;
+  } else {
+    ++pos;
+    return false;
+  }
+  if (pos + extra >= text.size()) {
+    ++pos;
+    return false;
+  }
+  for (int i = 1; i <= extra; ++i) {
+    if ((byte(pos + i) & 0xC0) != 0x80) {
+      ++pos;
+      return false;
+    }
+    cp = (cp << 6) | (byte(pos + i) & 0x3F);
+  }
+  static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+  if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    ++pos;
+    return false;
+  }
+  pos += extra + 1;
+  return true;
+}
+
+char16_t foldUnit(char16_t unit) {
+  if (unit >= u'a' && unit <= u'z') {
+    return unit - 0x20;
+  }
+  if (unit >= 0xE0 && unit <= 0xFE && unit != 0xF7) {
+    return unit - 0x20;
+  }
+  if (unit == 0xFF) {
+    return 0x178;
+  }
+  return unit;
+}
+
+}  // namespace
+
+std::u16string utf8ToUtf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    char32_t cp = 0;
+    if (!decodeUtf8(text, pos, cp)) {
+      cp = 0xFFFD;
+    }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out += static_cast<char16_t>(0xD800 + (cp >> 10));
+      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(cp);
+    }
+  }
+  return out;
+}
+
+std::string utf16ToUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t cp = text[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    appendUtf8(out, cp);
+  }
+  return out;
+}
+
+std::vector<std::uint8_t> utf16Bytes(std::u16string_view text) {
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(text.size() * 2);
+  for (char16_t unit : text) {
+    bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+  }
+  return bytes;
+}
+
+std::u16string utf16FromBytes(const std::vector<std::uint8_t>& bytes) {
+  std::u16string text;
+  text.reserve(bytes.size() / 2);
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    text += static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+  }
+  return text;
+}
+
+std::string utf16ToAnsi(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char16_t unit : text) {
+    out += unitToAnsi(unit);
+  }
+  return out;
+}
+
+std::u16string ansiToUtf16(std::string_view bytes) {
+  std::u16string out;
+  out.reserve(bytes.size());
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    out += (b >= 0x80 && b < 0xA0) ? kHighControls[b - 0x80] : static_cast<char16_t>(b);
+  }
+  return out;
+}
+
+std::string utf8ToAnsi(std::string_view text) {
+  return utf16ToAnsi(utf8ToUtf16(text));
+}
+
+std::string ansiToUtf8(std::string_view bytes) {
+  return utf16ToUtf8(ansiToUtf16(bytes));
+}
+
+std::string throughAnsi(std::string_view text) {
+  return ansiToUtf8(utf8ToAnsi(text));
+}
+
+bool isValidUtf8(std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    char32_t cp = 0;
+    if (!decodeUtf8(text, pos, cp)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::u16string foldCase(std::u16string_view text) {
+  std::u16string out(text);
+  for (char16_t& unit : out) {
+    unit = foldUnit(unit);
+  }
+  return out;
+}
+
+std::string foldCaseUtf8(std::string_view text) {
+  return utf16ToUtf8(foldCase(utf8ToUtf16(text)));
+}
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+  return compareIgnoreCase(a, b) == 0;
+}
+
+int compareIgnoreCase(std::string_view a, std::string_view b) {
+  const std::u16string fa = foldCase(utf8ToUtf16(a));
+  const std::u16string fb = foldCase(utf8ToUtf16(b));
+  return fa.compare(fb);
+}
+
+}  // namespace ocx::sim

@@ -1,0 +1,327 @@
+#include "osinfo/os_info_rules.h"
+
+#include <array>
+#include <cmath>
+#include <limits>
+#include <string_view>
+
+namespace ocx::osinfo {
+
+namespace {
+
+bool isContinuationByte(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Byte offset of the character with the given index (from 0), or npos.
+std::size_t characterOffset(const std::string& text, std::size_t index) {
+  std::size_t seen = 0;
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    if (isContinuationByte(text[pos])) continue;
+    if (seen == index) return pos;
+    ++seen;
+  }
+  return std::string::npos;
+}
+
+std::size_t characterCount(std::string_view text) {
+  std::size_t count = 0;
+  for (const char c : text) count += isContinuationByte(c) ? 0 : 1;
+  return count;
+}
+
+// The number a text begins with, as the program's Val reads it: leading
+// blanks skipped, sign, digits, fraction; 0 when no number begins it.
+double leadingNumber(std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+  bool negative = false;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
+  double value = 0;
+  for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) value = value * 10 + (text[pos] - '0');
+  if (pos < text.size() && text[pos] == '.') {
+    double scale = 0.1;
+    for (++pos; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
+      value += (text[pos] - '0') * scale;
+      scale /= 10;
+    }
+  }
+  return negative ? -value : value;
+}
+
+// The number patterns " 0\." and "0\." put a negative number's sign in
+// front of the whole pattern.
+std::string withPattern(std::int32_t number, const char* before) {
+  const std::int64_t wide = number;
+  const std::string digits = std::to_string(wide < 0 ? -wide : wide);
+  return (wide < 0 ? "-" : "") + std::string(before) + digits + ".";
+}
+
+}  // namespace
+
+std::int32_t versionCode(std::int32_t platformId, std::int32_t major, std::int32_t minor, std::int32_t productType) {
+  const bool workstation = productType == 1;
+  if (platformId == 1 && major == 4) {
+    if (minor == 0) return 1;
+    if (minor == 10) return 2;
+    if (minor == 90) return 3;
+    return 0;
+  }
+  if (platformId != 2) return 0;
+  if (major == 3 && minor == 51) return 4;
+  if (major == 4) return 5;
+  if (major == 5) {
+    if (minor == 0) return 6;
+    if (minor == 1) return 7;
+    if (minor == 2) return workstation ? 7 : 8;
+    return 0;
+  }
+  if (major == 6) {
+    if (minor == 0) return workstation ? 9 : 10;
+    if (minor == 1) return workstation ? 11 : 12;
+  }
+  return 0;
+}
+
+std::int32_t editionCode(std::int32_t productType, std::int32_t suiteMask,
+                         const std::function<std::int32_t(int)>& metric) {
+  if (productType == 1) {
+    if (metric(88) != 0) return 0;
+    if (metric(87) != 0) return 7;
+    if (metric(86) != 0) return 8;
+    if (suiteMask & suite::kPersonal) return 1;
+    return 2;
+  }
+  if (productType == 2 || productType == 3) {
+    if (suiteMask & suite::kWhServer) return 9;
+    if (suiteMask & suite::kEnterprise) return 4;
+    if (suiteMask & suite::kDatacenter) return 5;
+    if (suiteMask & suite::kBlade) return 6;
+    if (suiteMask & (suite::kSmallBusiness | suite::kSmallBusinessRestricted)) return 10;
+    return 3;
+  }
+  return 0;
+}
+
+std::int32_t revisionOf(std::int32_t platformId, std::int32_t buildNumber) {
+  return platformId == 1 ? buildNumber % 65536 : buildNumber;
+}
+
+std::optional<std::string> textBeforeNul(const std::string& buffer) {
+  const std::size_t nul = buffer.find('\0');
+  if (nul == std::string::npos) return std::nullopt;
+  return buffer.substr(0, nul);
+}
+
+std::string firstCharacters(const std::string& text, std::size_t count) {
+  const std::size_t end = characterOffset(text, count);
+  return end == std::string::npos ? text : text.substr(0, end);
+}
+
+std::int16_t nt4ServicePack(const std::string& csdBuffer) {
+  const std::optional<std::string> text = textBeforeNul(csdBuffer);
+  if (!text) return 0;
+  const std::size_t offset = characterOffset(*text, 13);
+  if (offset == std::string::npos) return 0;
+  const char c = (*text)[offset];
+  return c >= '0' && c <= '9' ? static_cast<std::int16_t>(c - '0') : 0;
+}
+
+std::string productInfoText(std::int32_t productInfo) {
+  static constexpr std::array<const char*, 0x1D> kTexts = {
+      "[Unbekannt]",
+      "Ultimate",
+      "Home Basic",
+      "Home Premium",
+      "Enterprise",
+      "Home Basic N",
+      "Business",
+      "Standard",
+      "Datacenter",
+      "Small Business Server",
+      "Enterprise",
+      "Starter",
+      "Datacenter (Core)",
+      "Standard (Core)",
+      "Enterprise (Core)",
+      "for Itanium-Based Systems",
+      "Business N",
+      "Web Server",
+      "Cluster",
+      "Home Server",
+      "Storage Express",
+      "Storage Standard",
+      "Storage Workgroup",
+      "Storage Enterprise",
+      "Server for Small Business",
+      "Small Business Server Premium",
+      "Home Premium N",
+      "Enterprise N",
+      "Ultimate N",
+  };
+  constexpr auto kUnlicensed = static_cast<std::int32_t>(0xABCDABCDu);
+  if (productInfo == kUnlicensed) return "[Unlizenziert]";
+  if (productInfo < 0 || productInfo >= static_cast<std::int32_t>(kTexts.size())) return {};
+  return kTexts[static_cast<std::size_t>(productInfo)];
+}
+
+std::string windowsName(const NameFacts& f) {
+  const auto has = [&](std::int32_t bit) { return (f.suiteMask & bit) != 0; };
+  std::string name = "Microsoft Windows";
+  switch (f.version) {
+    case 1:
+      name += " 95";
+      if (f.revision == 1111) name += " OSR 2";
+      break;
+    case 2:
+      name += " 98";
+      break;
+    case 3:
+      name += " Me";
+      break;
+    case 4:
+      if (f.productType == 1) {
+        name += " NT 3.51 Workstation";
+      } else if (f.productType == 2 || f.productType == 3) {
+        name += " NT 3.51 Server";
+      }
+      break;
+    case 5:
+      if (f.productType == 1) {
+        name += " NT Workstation 4.0";
+      } else {
+        name += " NT Server 4.0";
+        if (has(suite::kEnterprise)) name += " Enterprise Edition";
+      }
+      break;
+    case 6:
+      name += " 2000";
+      if (f.productType == 1) {
+        name += " Professional";
+      } else if (has(suite::kDatacenter)) {
+        name += " Datacenter Server";
+      } else if (has(suite::kEnterprise)) {
+        name += " Advanced Server";
+      } else {
+        name += " Server";
+      }
+      break;
+    case 7:
+      name += " XP";
+      if (has(suite::kEmbeddedNt)) {
+        name += " Embedded";
+      } else if (f.edition == 7) {
+        name += " Media Center Edition";
+      } else if (f.edition == 8) {
+        name += " Tablet PC Edition";
+      } else if (f.edition == 0) {
+        name += " Starter Edition";
+      } else if (has(suite::kPersonal)) {
+        name += " Home Edition";
+      } else {
+        name += " Professional";
+      }
+      break;
+    case 8:
+      if (has(suite::kStorageServer)) {
+        name += " Storage Server 2003";
+      } else if (has(suite::kWhServer)) {
+        name += " Home Server";
+      } else if (has(suite::kSmallBusiness | suite::kSmallBusinessRestricted)) {
+        name += " Small Business Server 2003";
+      } else {
+        name += " Server 2003";
+        if (has(suite::kBlade)) {
+          name += " Web Edition";
+        } else if (has(suite::kDatacenter)) {
+          name += " Datacenter Edition";
+        } else if (has(suite::kEnterprise)) {
+          name += " Enterprise Edition";
+        } else {
+          name += " Standard Edition";
+        }
+      }
+      // Home Server is built on 2003 R2 but does not carry the name.
+      if (f.serverR2 && !has(suite::kWhServer)) name += " R2";
+      break;
+    case 9:
+      name += " Vista " + productInfoText(f.productInfo);
+      break;
+    case 10:
+      name +=
+          f.productInfo == kProductWebServer ? " Web Server 2008 " : " Server 2008 " + productInfoText(f.productInfo);
+      break;
+    case 11:
+      name += " 7 " + productInfoText(f.productInfo);
+      break;
+    case 12:
+      name += f.productInfo == kProductWebServer ? " Web Server 2008 R2"
+                                                 : " Server 2008 R2 " + productInfoText(f.productInfo);
+      break;
+    default:
+      break;
+  }
+  return name;
+}
+
+std::string summaryText(std::int32_t platformId, std::int32_t major, std::int32_t minor, std::int32_t revision,
+                        const std::string& servicePack) {
+  std::string text;
+  if (platformId == 1) {
+    text = "Microsoft Windows";
+  } else if (platformId == 2) {
+    text = "Microsoft Windows NT";
+  }
+  text += withPattern(major, " ");
+  text += withPattern(minor, "");
+  if (revision != 0) text += std::to_string(revision);
+  if (!servicePack.empty()) text += " " + servicePack;
+  return text;
+}
+
+std::optional<RegistryValue> registryTextValue(std::uint32_t type, std::span<const std::uint8_t> data) {
+  const std::string text(data.begin(), data.end());
+  if (type == 7) {
+    const std::string_view listed = std::string_view(text).substr(0, text.find(std::string_view("\0\0", 2)));
+    RegistryValue::Texts texts;
+    if (!listed.empty()) {
+      std::size_t start = 0;
+      for (;;) {
+        const std::size_t nul = listed.find('\0', start);
+        texts.emplace_back(listed.substr(start, nul - start));
+        if (nul == std::string_view::npos) break;
+        start = nul + 1;
+      }
+    }
+    return RegistryValue(std::move(texts));
+  }
+  std::optional<std::string> plain = textBeforeNul(text);
+  if (!plain) return std::nullopt;
+  return RegistryValue(std::move(*plain));
+}
+
+std::int32_t net10ServicePack(const std::string& versionText) {
+  const std::size_t comma = versionText.rfind(',');
+  if (comma == std::string::npos || characterCount(std::string_view(versionText).substr(0, comma)) != 8) return 0;
+  const double rounded = std::nearbyint(leadingNumber(std::string_view(versionText).substr(comma + 1)));
+  if (rounded < std::numeric_limits<std::int32_t>::min() || rounded > std::numeric_limits<std::int32_t>::max()) {
+    return 0;
+  }
+  return static_cast<std::int32_t>(rounded);
+}
+
+std::string net10VersionString(std::int32_t servicePack) {
+  static constexpr std::array<const char*, 4> kBuilds = {"1.0.3705.0", "1.0.3705.209", "1.0.3705.288", "1.0.3705.6018"};
+  if (servicePack < 0 || servicePack >= static_cast<std::int32_t>(kBuilds.size())) return {};
+  return kBuilds[static_cast<std::size_t>(servicePack)];
+}
+
+std::string net11VersionString(std::int32_t windowsVersion, std::int16_t windowsServicePack,
+                               std::int32_t netServicePack) {
+  if (windowsVersion == 8 && windowsServicePack == 2) return "1.1.4322.2375";
+  if (windowsVersion == 8 && windowsServicePack == 1) return "1.1.4322.2300";
+  if (netServicePack == 1) return "1.1.4322.2032";
+  return "1.1.4322.573";
+}
+
+}  // namespace ocx::osinfo

@@ -56,8 +56,9 @@ TEST(GetFileVersionString, FormatsTheFileVersion) {
 }
 
 TEST(FileExists, TrimsSpacesAndCountsFoldersAndPatterns) {
-  test::SimPlatform sim(R"({"files": [{"path": "C:\\Data\\a.txt", "size": 1}], "directories": ["C:\\Data\\Sub"],
-                          "faults": [{"op": "find", "path": "C:\\Data\\locked.txt", "error": 5}]})");
+  test::SimPlatform sim(R"({"files": [{"path": "C:\\Data\\a.txt", "size": 1}, {"path": "C:\\Data\\c.txt", "size": 1}],
+                          "directories": ["C:\\Data\\Sub"],
+                          "faults": [{"op": "find", "path": "C:\\Data\\c.txt", "error": 5}]})");
   modBugfix fix(sim.platform());
   const struct {
     std::string path;
@@ -70,7 +71,7 @@ TEST(FileExists, TrimsSpacesAndCountsFoldersAndPatterns) {
               {"C:\\Data\\*.txt", true},
               {"C:\\Data\\*.doc", false},
               {"C:\\Data\\b.txt", false},
-              {"C:\\Data\\locked.txt", false}};
+              {"C:\\Data\\c.txt", false}};
   for (const auto& row : rows) {
     SCOPED_TRACE("'" + row.path + "'");
     EXPECT_EQ(fix.FileExists(row.path), row.exists);

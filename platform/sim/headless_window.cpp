@@ -4,6 +4,7 @@
 
 #include "platform/error.h"
 #include "platform/sim/machine.h"
+#include "resources/version.h"
 
 namespace ocx::sim {
 namespace {
@@ -148,7 +149,8 @@ void HeadlessWindow::setClipboardText(const std::string& text) {
 
 ProgramVersion HeadlessWindow::programVersion() {
   before("programVersion");
-  return {1, 0, 6};
+  // The simulated program carries the same version record as the real one.
+  return {OCXMEDIC_VERSION_MAJOR, OCXMEDIC_VERSION_MINOR, OCXMEDIC_VERSION_REVISION};
 }
 
 void HeadlessWindow::show() {

@@ -25,9 +25,13 @@ void frmMain::Form_Load() {
   passOver([&] { window.processPendingEvents(); });
 }
 
-void frmMain::cmdExit_Click() { ExitApp(); }
+void frmMain::cmdExit_Click() {
+  ExitApp();
+}
 
-void frmMain::Form_Unload() { ExitApp(); }
+void frmMain::Form_Unload() {
+  ExitApp();
+}
 
 void frmMain::ExitApp() {
   passOver([&] { platform_.window.unloadAll(); });

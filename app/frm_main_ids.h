@@ -32,7 +32,11 @@ inline constexpr int chkKillRegPath = 1403;
 // The only indices of the label groups, in the order of their rows.
 inline constexpr int kSysInfoIndices[] = {0, 5, 6, 7, 8};
 
-constexpr int lblSysInfoLabel(int index) { return lblSysInfoLabelBase + index; }
-constexpr int lblSysInfoText(int index) { return lblSysInfoTextBase + index; }
+constexpr int lblSysInfoLabel(int index) {
+  return lblSysInfoLabelBase + index;
+}
+constexpr int lblSysInfoText(int index) {
+  return lblSysInfoTextBase + index;
+}
 
 }  // namespace ocx::frm_main

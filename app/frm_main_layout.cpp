@@ -29,8 +29,8 @@ constexpr ElementSpec kElements[] = {
     {lblInfo, "lblInfo", -1, Label, kWindowItself, texts::kLblInfo, 120, 240, 10455, 975, 5, Desktop, kRegular, 0, kOn},
     {frameSysInfo, "frameSysInfo", -1, Frame, kWindowItself, texts::kFrameSysInfo, 120, 1320, 10455, 2310, 6, Default,
      kRegular, 0, kOn},
-    {lblSysInfoLabel(0), "lblSysInfoLabel", 0, Label, frameSysInfo, texts::kRowWindows, 120, 360, 1815, 375, 7,
-     Default, kRegular, 0, kOn},
+    {lblSysInfoLabel(0), "lblSysInfoLabel", 0, Label, frameSysInfo, texts::kRowWindows, 120, 360, 1815, 375, 7, Default,
+     kRegular, 0, kOn},
     {lblSysInfoText(0), "lblSysInfoText", 0, Label, frameSysInfo, texts::kUnknownValue, 2040, 360, 8295, 375, 8,
      DarkBlue, kRegular, 0, kOn},
     {lblSysInfoLabel(5), "lblSysInfoLabel", 5, Label, frameSysInfo, texts::kRowInstalled, 120, 735, 1815, 375, 9,
@@ -65,7 +65,9 @@ constexpr WindowLayout kLayout{texts::kWindowCaption, 10695, 9930, "Verdana", 8.
 
 }  // namespace
 
-const WindowLayout& layout() { return kLayout; }
+const WindowLayout& layout() {
+  return kLayout;
+}
 
 const ElementSpec* findElement(ElementId id) {
   const auto it = std::ranges::find(kElements, id, &ElementSpec::id);

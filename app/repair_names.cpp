@@ -28,7 +28,8 @@ std::string BackupPath(const std::string& installedPath, const std::string& back
   std::size_t pos = 0;
   while (pos < installedPath.size()) {
     const std::string_view rest = std::string_view(installedPath).substr(pos);
-    if (rest.size() >= kControlFileName.size() && equalsIgnoringCase(rest.substr(0, kControlFileName.size()), kControlFileName)) {
+    if (rest.size() >= kControlFileName.size() &&
+        equalsIgnoringCase(rest.substr(0, kControlFileName.size()), kControlFileName)) {
       result += backupName;
       pos += kControlFileName.size();
     } else {

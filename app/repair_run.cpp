@@ -26,9 +26,12 @@ void frmMain::cmdGo_Click() {
   using namespace frm_main;
   WindowServices& window = platform_.window;
   try {
-    if (window.value(chkKillRegPath) == check_value::kUnchecked &&
-        window.value(chkReplaceControl) == check_value::kUnchecked &&
-        window.value(chkReRegisterControl) == check_value::kUnchecked) {
+    const int kill = window.value(chkKillRegPath);
+    const int replace = window.value(chkReplaceControl);
+    const int reRegister = window.value(chkReRegisterControl);
+    // Only Value counts here: a greyed or a disabled box is still a choice.
+    if (kill == check_value::kUnchecked && replace == check_value::kUnchecked &&
+        reRegister == check_value::kUnchecked) {
       window.messageBox(texts::kNoOptionText, texts::kNoOptionTitle, MessageIcon::Exclamation);
       return;
     }
@@ -97,8 +100,9 @@ void frmMain::ReportFailure(std::uint32_t number, const std::string& description
   const std::string reason = std::to_string(number) + ": " + description;
   // Each step of the report stands alone: a window that refuses one of them
   // must not hide the others.
-  passOver([&] { window.messageBox(std::string(texts::kFailureText) + "\r\n" + reason, texts::kFailureTitle,
-                                  MessageIcon::Critical); });
+  passOver([&] {
+    window.messageBox(std::string(texts::kFailureText) + "\r\n" + reason, texts::kFailureTitle, MessageIcon::Critical);
+  });
   passOver([&] { window.appendLine(lstStatus, texts::kFailureLinePrefix + reason); });
   passOver([&] { window.appendLine(lstStatus, texts::kAbortLine); });
   passOver([&] { window.setEnabled(cmdGo, false); });

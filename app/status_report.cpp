@@ -55,9 +55,7 @@ void frmMain::cmdStatus_Click() {
   const std::string report = StatusReport();
   passOver([&] { window.clearClipboard(); });
   passOver([&] { window.setClipboardText(report); });
-  passOver([&] {
-    window.messageBox(texts::kReportCopiedText, texts::kReportCopiedTitle, MessageIcon::Information);
-  });
+  passOver([&] { window.messageBox(texts::kReportCopiedText, texts::kReportCopiedTitle, MessageIcon::Information); });
 }
 
 }  // namespace ocx

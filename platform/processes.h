@@ -20,8 +20,7 @@ class Processes {
   // search path, its main window shown with `windowStyle`. Then waits for
   // the process to end, at most `waitLimit`; nothing is read back from it.
   // Throws PlatformError when the process cannot be started.
-  virtual void startProcess(const std::string& commandLine, int windowStyle,
-                            std::chrono::milliseconds waitLimit) = 0;
+  virtual void startProcess(const std::string& commandLine, int windowStyle, std::chrono::milliseconds waitLimit) = 0;
 };
 
 }  // namespace ocx

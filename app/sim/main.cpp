@@ -82,7 +82,9 @@ std::unique_ptr<Machine> loadMachine(const CommandLine& command) {
   return command.machinePath ? Machine::fromProfileFile(*command.machinePath) : Machine::createDefault();
 }
 
-void print(const nlohmann::ordered_json& json) { std::cout << json.dump(2) << '\n'; }
+void print(const nlohmann::ordered_json& json) {
+  std::cout << json.dump(2) << '\n';
+}
 
 int run(const CommandLine& command) {
   switch (command.mode) {

@@ -70,7 +70,9 @@ void HeadlessWindow::setCaption(ElementId id, const std::string& caption) {
       .caption = caption;
 }
 
-int HeadlessWindow::value(ElementId id) { return elementOfKind(id, "value", {ElementKind::CheckBox}).value; }
+int HeadlessWindow::value(ElementId id) {
+  return elementOfKind(id, "value", {ElementKind::CheckBox}).value;
+}
 
 void HeadlessWindow::setValue(ElementId id, int value) {
   Element& box = elementOfKind(id, "setValue", {ElementKind::CheckBox});
@@ -80,7 +82,9 @@ void HeadlessWindow::setValue(ElementId id, int value) {
   box.value = value;
 }
 
-bool HeadlessWindow::enabled(ElementId id) { return element(id, "enabled").enabled; }
+bool HeadlessWindow::enabled(ElementId id) {
+  return element(id, "enabled").enabled;
+}
 
 void HeadlessWindow::setEnabled(ElementId id, bool enabled) {
   Element& target = element(id, "setEnabled");
@@ -115,7 +119,9 @@ std::string HeadlessWindow::line(ElementId id, int position) {
   return list.lines[static_cast<std::size_t>(position)];
 }
 
-const std::vector<std::string>& HeadlessWindow::lines(ElementId id) const { return elements_.at(id).lines; }
+const std::vector<std::string>& HeadlessWindow::lines(ElementId id) const {
+  return elements_.at(id).lines;
+}
 
 void HeadlessWindow::setWaitCursor(bool wait) {
   before("setWaitCursor");

@@ -14,7 +14,9 @@ struct Rect {
   int left, top, right, bottom;
 };
 
-Rect rectOf(const ElementSpec& e) { return {e.left, e.top, e.left + e.width, e.top + e.height}; }
+Rect rectOf(const ElementSpec& e) {
+  return {e.left, e.top, e.left + e.width, e.top + e.height};
+}
 
 bool overlaps(const Rect& a, const Rect& b) {
   return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;

@@ -65,13 +65,12 @@ TEST_P(LoadSequenceFailure, WindowIsStillShownAndUntouchedLabelsKeepTheirQuestio
   EXPECT_TRUE(window.messages().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Steps, LoadSequenceFailure,
-    ::testing::Values(FailingStep{"programVersion", kWindowItself, true, false, -1},
-                      FailingStep{"setWindowCaption", kWindowItself, true, false, -1},
-                      FailingStep{"processPendingEvents", kWindowItself, true, true, -1},
-                      FailingStep{"setCaption", frm_main::lblSysInfoText(5), true, true, 5},
-                      FailingStep{"setCaption", frm_main::lblSysInfoText(8), true, true, 8}));
+INSTANTIATE_TEST_SUITE_P(Steps, LoadSequenceFailure,
+                         ::testing::Values(FailingStep{"programVersion", kWindowItself, true, false, -1},
+                                           FailingStep{"setWindowCaption", kWindowItself, true, false, -1},
+                                           FailingStep{"processPendingEvents", kWindowItself, true, true, -1},
+                                           FailingStep{"setCaption", frm_main::lblSysInfoText(5), true, true, 5},
+                                           FailingStep{"setCaption", frm_main::lblSysInfoText(8), true, true, 8}));
 
 TEST(LoadSequence, SurveyFailingAtItsFirstWindowWriteLeavesEveryLabelUnknown) {
   auto session = startSession("", false);

@@ -18,7 +18,9 @@ const std::string kBackupPath = std::string("C:\\Windows\\SysWOW64\\") + kBackup
 constexpr char kKey20[] = "HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\2.0]";
 constexpr char kKey21[] = "HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\2.1]";
 
-std::string registryText(sim::Session& session) { return session.machine().toJson()["registry"]; }
+std::string registryText(sim::Session& session) {
+  return session.machine().toJson()["registry"];
+}
 
 // The file entry of `path` in the machine's file list, or null.
 nlohmann::ordered_json fileEntry(sim::Session& session, const std::string& path) {
@@ -41,10 +43,9 @@ TEST(RepairRun, AllOptionsOnTheDefaultMachineRepairAndEnd) {
   auto session = startSession();
   session->form().cmdGo_Click();
 
-  EXPECT_EQ(statusLines(*session),
-            (std::vector<std::string>{texts::kStatusDeleteKey, texts::kStatusUnregister, kRenameLine,
-                                      texts::kStatusCopy, texts::kStatusRegisterNew, texts::kStatusUnregister,
-                                      texts::kStatusRegister}));
+  EXPECT_EQ(statusLines(*session), (std::vector<std::string>{texts::kStatusDeleteKey, texts::kStatusUnregister,
+                                                             kRenameLine, texts::kStatusCopy, texts::kStatusRegisterNew,
+                                                             texts::kStatusUnregister, texts::kStatusRegister}));
   const std::string quoted = std::string("\"") + kInstalledPath + "\"";
   EXPECT_EQ(commandLines(*session), (std::vector<std::string>{"regsvr32 /s /u " + quoted, "regsvr32 /s " + quoted,
                                                               "regsvr32 /s /u " + quoted, "regsvr32 /s " + quoted}));
@@ -112,7 +113,8 @@ INSTANTIATE_TEST_SUITE_P(Boxes, RepairRunInert,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RepairRun, KeyRemovalNeedsKey21) {
-  auto session = startSession(R"("registry": "REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\2.0]\r\n")");
+  auto session = startSession(
+      R"("registry": "REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\2.0]\r\n")");
   session->window().setValue(chkKillRegPath, check_value::kChecked);
   session->window().setEnabled(chkKillRegPath, true);
   session->window().setValue(chkReRegisterControl, check_value::kUnchecked);
@@ -128,8 +130,8 @@ TEST(RepairRun, ReplacementWithoutTheInstalledFileIsSkippedButReRegistrationStil
   session->window().setValue(chkReplaceControl, check_value::kChecked);
   session->window().setEnabled(chkReplaceControl, true);
   session->form().cmdGo_Click();
-  EXPECT_EQ(statusLines(*session), (std::vector<std::string>{texts::kStatusDeleteKey, texts::kStatusUnregister,
-                                                              texts::kStatusRegister}));
+  EXPECT_EQ(statusLines(*session),
+            (std::vector<std::string>{texts::kStatusDeleteKey, texts::kStatusUnregister, texts::kStatusRegister}));
   EXPECT_TRUE(commandLines(*session).empty()) << "nothing is started for a missing file";
   EXPECT_TRUE(session->form().ended());
 }
@@ -161,7 +163,8 @@ TEST_P(RepairRunFailure, StopsReportsAndStaysOpen) {
   const auto& message = session->window().messages()[0];
   EXPECT_EQ(message.icon, MessageIcon::Critical);
   EXPECT_EQ(message.title, texts::kFailureTitle);
-  EXPECT_EQ(message.text, std::string(texts::kFailureText) + "\r\n" + lines[3].substr(std::string(texts::kFailureLinePrefix).size()));
+  EXPECT_EQ(message.text,
+            std::string(texts::kFailureText) + "\r\n" + lines[3].substr(std::string(texts::kFailureLinePrefix).size()));
 
   EXPECT_FALSE(session->window().enabled(frm_main::cmdGo));
   EXPECT_EQ(session->window().focus(), frm_main::cmdExit);
@@ -169,19 +172,20 @@ TEST_P(RepairRunFailure, StopsReportsAndStaysOpen) {
   EXPECT_EQ(commandLines(*session).size(), 1u) << "only the unregistration was started";
   EXPECT_EQ(registryText(*session).find(kKey20), std::string::npos) << "the key removal stays done";
   EXPECT_EQ(fileEntry(*session, kInstalledPath)["version"], nlohmann::ordered_json({6, 1, 98, 33}));
-
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Causes, RepairRunFailure,
     ::testing::Values(
-        RenameFailure{"BackupExists",
-                      R"("files": [{"path": "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX", "version": [6, 1, 98, 33], "size": 1066928},
+        RenameFailure{
+            "BackupExists",
+            R"("files": [{"path": "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX", "version": [6, 1, 98, 33], "size": 1066928},
                                   {"path": "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX_Backup_2012-08-20 14.05.09", "size": 10}])",
-                      183},
-        RenameFailure{"Locked",
-                      R"("files": [{"path": "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX", "version": [6, 1, 98, 33], "size": 1066928, "locked": true}])",
-                      32},
+            183},
+        RenameFailure{
+            "Locked",
+            R"("files": [{"path": "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX", "version": [6, 1, 98, 33], "size": 1066928, "locked": true}])",
+            32},
         RenameFailure{"Refused", R"("faults": [{"op": "rename", "error": 5}])", 5}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -47,7 +47,8 @@ TEST(SimCommandLine, WithoutActionsShowsTheSurveyedWindow) {
   EXPECT_EQ(window["cursor"], "default");
   EXPECT_EQ(window["focus"], "cmdGo");
   EXPECT_EQ(window["elements"].size(), 22u);
-  EXPECT_EQ(window["elements"]["cmdGo"], (nlohmann::json{{"kind", "button"}, {"caption", "Bugfix durchführen"}, {"enabled", true}}));
+  EXPECT_EQ(window["elements"]["cmdGo"],
+            (nlohmann::json{{"kind", "button"}, {"caption", "Bugfix durchführen"}, {"enabled", true}}));
   EXPECT_EQ(window["elements"]["frameStatus"], (nlohmann::json{{"kind", "frame"}, {"caption", " Status "}}));
   EXPECT_EQ(window["elements"]["lstStatus"], (nlohmann::json{{"kind", "listbox"}, {"lines", nlohmann::json::array()}}));
   EXPECT_EQ(window["elements"]["lblSysInfoLabel(7)"]["caption"], "Reg-Pfad 2.0:");
@@ -75,7 +76,8 @@ TEST(SimCommandLine, DisabledTargetsIgnoreTheUser) {
 }
 
 TEST(SimCommandLine, SetAndCloseActAsTheUser) {
-  const auto result = runJson("set:chkReplaceControl=0 set:chkReRegisterControl=0 set:chkKillRegPath=0 click:cmdGo close");
+  const auto result =
+      runJson("set:chkReplaceControl=0 set:chkReRegisterControl=0 set:chkKillRegPath=0 click:cmdGo close");
   ASSERT_EQ(result["messages"].size(), 1u);
   EXPECT_EQ(result["messages"][0]["title"], "Kein Bugfix möglich");
   EXPECT_EQ(result["messages"][0]["icon"], "exclamation");
@@ -93,9 +95,9 @@ TEST(SimCommandLine, StatusThenRepairOnTheDefaultMachine) {
 }
 
 TEST(SimCommandLine, BadCommandLinesAreRefusedBeforeAnythingRuns) {
-  for (const char* args : {"bogus", "click:lstStatus", "click:cmdgo", "set:cmdGo=1", "set:chkKillRegPath=3",
-                           "set:chkKillRegPath", "enable:cmdGo=2", "enable:lblInfo=1", "--machine", "--frobnicate",
-                           "click:cmdExit bogus"}) {
+  for (const char* args :
+       {"bogus", "click:lstStatus", "click:cmdgo", "set:cmdGo=1", "set:chkKillRegPath=3", "set:chkKillRegPath",
+        "enable:cmdGo=2", "enable:lblInfo=1", "--machine", "--frobnicate", "click:cmdExit bogus"}) {
     SCOPED_TRACE(args);
     const Outcome outcome = runSim(args);
     EXPECT_EQ(outcome.exitCode, 2);

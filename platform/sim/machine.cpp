@@ -1,102 +1,145 @@
 #include "platform/sim/machine.h"
 
-#include "platform/error.h"
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/sim/file_system.h"
+#include "platform/sim/profile.h"
+#include "platform/sim/reg_text.h"
+#include "platform/sim/services.h"
+#include "platform/sim/sim_processes.h"
+#include "platform/sim/sim_registry.h"
+#include "platform/sim/win_path.h"
 
 namespace ocx::sim {
 
 namespace {
 
-// First cut: a machine whose services answer "nothing there" until the
-// store, the file system and the profile reader are wired in.
-class EmptyMachine final : public Machine,
-                           Registry,
-                           FileSystem,
-                           VersionInfo,
-                           ShellFolders,
-                           ProgramResources,
-                           Processes,
-                           OsFacts,
-                           Clock {
+// Fault paths of file operations are compared after both sides are
+// resolved against the current folder.
+std::vector<Fault> resolveFaultPaths(std::vector<Fault> faults, const std::string& cwd) {
+  for (Fault& fault : faults) {
+    if (fault.path && isFileFaultOp(fault.op)) {
+      if (const auto full = resolveWinPath(*fault.path, cwd)) {
+        fault.path = *full;
+      }
+    }
+  }
+  return faults;
+}
+
+DiskSettings diskSettings(const MachineConfig& config) {
+  DiskSettings settings;
+  settings.cwd = resolveWinPath(config.cwd, "C:\\").value_or("C:\\");
+  settings.temp = config.temp;
+  if (const auto it = config.folders.find(36); it != config.folders.end()) {
+    settings.windowsFolder = resolveWinPath(it->second, settings.cwd);
+  }
+  settings.admin = config.admin;
+  settings.payload = config.payload;
+  return settings;
+}
+
+class SimMachine final : public Machine {
  public:
-  Registry& registry() override { return *this; }
-  FileSystem& files() override { return *this; }
-  VersionInfo& versions() override { return *this; }
-  ShellFolders& shell() override { return *this; }
-  ProgramResources& resources() override { return *this; }
-  Processes& processes() override { return *this; }
-  OsFacts& os() override { return *this; }
-  Clock& clock() override { return *this; }
+  explicit SimMachine(MachineConfig config)
+      : faults_(resolveFaultPaths(std::move(config.faults), config.cwd)),
+        store_(std::move(config.registry)),
+        registry_(store_, faults_, config.admin, config.os.bits == 64),
+        disk_(faults_, diskSettings(config)),
+        versions_(disk_, faults_),
+        shell_(config.folders),
+        resources_(config.payload, faults_),
+        processes_(disk_, store_, faults_, config.admin, started_),
+        os_(config.os),
+        clock_(config.clock) {
+    for (const auto& directory : config.directories) {
+      if (const auto full = disk_.resolve(directory); !full.empty()) {
+        disk_.addDirectory(full);
+      }
+    }
+    for (const auto& file : config.files) {
+      if (const auto full = disk_.resolve(file.path); !full.empty()) {
+        disk_.addFile(full, file.content, file.readonly, file.locked);
+      }
+    }
+  }
 
-  std::optional<std::uint32_t> takeFault(std::string_view, const std::string&) override { return std::nullopt; }
+  Registry& registry() override { return registry_; }
+  FileSystem& files() override { return disk_; }
+  VersionInfo& versions() override { return versions_; }
+  ShellFolders& shell() override { return shell_; }
+  ProgramResources& resources() override { return resources_; }
+  Processes& processes() override { return processes_; }
+  OsFacts& os() override { return os_; }
+  Clock& clock() override { return clock_; }
+
+  std::optional<std::uint32_t> takeFault(std::string_view op, const std::string& path) override {
+    if (isFileFaultOp(op) && !path.empty()) {
+      return faults_.take(op, {disk_.resolve(path)});
+    }
+    return faults_.take(op, {path});
+  }
+
   const std::vector<StartedProcess>& startedProcesses() const override { return started_; }
+
   nlohmann::ordered_json toJson() const override {
-    return {{"registry", "Windows Registry Editor Version 5.00\r\n\r\n"}, {"files", nlohmann::ordered_json::array()}};
+    nlohmann::ordered_json files = nlohmann::ordered_json::array();
+    for (const DiskEntry* file : disk_.plainFiles()) {
+      nlohmann::ordered_json item;
+      item["path"] = file->path;
+      item["size"] = file->content->size;
+      if (file->content->version) {
+        item["version"] = *file->content->version;
+      } else {
+        item["version"] = nullptr;
+      }
+      files.push_back(std::move(item));
+    }
+    nlohmann::ordered_json machine;
+    machine["registry"] = exportRegText(store_);
+    machine["files"] = std::move(files);
+    return machine;
   }
-
-  RegStatus openKey(RootKey, const std::string&, std::uint32_t, RegHandle&) override { return 2; }
-  RegStatus openSubKey(RegHandle, const std::string&, std::uint32_t, RegHandle&) override { return 6; }
-  RegStatus queryValueInfo(RegHandle, const std::string&, std::uint32_t&, std::uint32_t&) override { return 6; }
-  RegStatus queryValue(RegHandle, const std::string&, std::uint32_t&, std::span<std::uint8_t>,
-                       std::uint32_t&) override {
-    return 6;
-  }
-  RegStatus closeKey(RegHandle) override { return 6; }
-  RegStatus deleteKeyTree(RegHandle, const std::string&) override { return 6; }
-
-  bool findFirstFile(const std::string&) override { return false; }
-  std::string tempPath() override { fail(3); }
-  void deleteFile(const std::string&) override { fail(2); }
-  void renameFile(const std::string&, const std::string&) override { fail(2); }
-  void copyFile(const std::string&, const std::string&) override { fail(2); }
-  void writeNewFile(const std::string&, std::span<const std::uint8_t>) override { fail(3); }
-  std::uint64_t fileLength(const std::string&) override { fail(2); }
-
-  std::uint32_t fileVersionInfoSize(const std::string&) override { return 0; }
-  bool fileVersionInfo(const std::string&, std::uint32_t, std::vector<std::uint8_t>&) override { return false; }
-  bool queryRootBlock(const std::vector<std::uint8_t>&, FixedFileInfo&) override { return false; }
-
-  WindowHandle activeWindow() override { return 0; }
-  std::optional<std::string> specialFolderPath(WindowHandle, std::int32_t) override { return std::nullopt; }
-
-  std::vector<std::uint8_t> resourceBytes(const std::string&, int) override { fail(1813); }
-
-  void startProcess(const std::string&, int, std::chrono::milliseconds) override { fail(2); }
-
-  bool getVersionEx(OsVersionRecord&) override { return false; }
-  bool getProductInfo(std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t&) override { return false; }
-  std::uint16_t systemDefaultLangId() override { return 0; }
-  std::uint32_t verLanguageName(std::uint16_t, std::string&, std::uint32_t) override { return 0; }
-  std::uint32_t tickCount() override { return 0; }
-  std::int32_t systemMetrics(int) override { return 0; }
-  ModuleHandle loadLibrary(const std::string&) override { return 0; }
-  bool hasProcAddress(ModuleHandle, const std::string&) override { return false; }
-  void freeLibrary(ModuleHandle) override {}
-  bool isWow64Process(bool&) override { return false; }
-
-  SystemTime localNow() override { return {}; }
-  bool fileTimeToLocalFileTime(std::uint64_t, std::uint64_t&) override { return false; }
 
  private:
-  [[noreturn]] static void fail(std::uint32_t code) { throw PlatformError(code, systemErrorText(code)); }
+  FaultList faults_;
+  RegistryStore store_;
   std::vector<StartedProcess> started_;
+  SimRegistry registry_;
+  SimFileSystem disk_;
+  SimVersionInfo versions_;
+  SimShellFolders shell_;
+  SimResources resources_;
+  SimProcesses processes_;
+  SimOsFacts os_;
+  SimClock clock_;
 };
 
 }  // namespace
 
 std::unique_ptr<Machine> Machine::createDefault() {
-  return std::make_unique<EmptyMachine>();
+  return std::make_unique<SimMachine>(defaultMachineConfig());
 }
 
-std::unique_ptr<Machine> Machine::fromProfileFile(const std::string&) {
-  return createDefault();
+std::unique_ptr<Machine> Machine::fromProfileFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  if (!in || !(text << in.rdbuf())) {
+    throw ProfileError(path, 1, 1, "cannot read the profile");
+  }
+  const std::string baseDir = std::filesystem::path(path).parent_path().string();
+  return fromProfileText(text.str(), path, baseDir.empty() ? "." : baseDir);
 }
 
-std::unique_ptr<Machine> Machine::fromProfileText(const std::string&, const std::string&, const std::string&) {
-  return createDefault();
+std::unique_ptr<Machine> Machine::fromProfileText(const std::string& text, const std::string& name,
+                                                  const std::string& baseDir) {
+  return std::make_unique<SimMachine>(readProfile(text, name, baseDir));
 }
 
 nlohmann::ordered_json Machine::defaultProfile() {
-  return nlohmann::ordered_json::object();
+  return defaultProfileJson();
 }
 
 }  // namespace ocx::sim

@@ -1,0 +1,90 @@
+#include "platform/win32/win32_support.h"
+
+#include <vector>
+
+namespace ocx::win32 {
+namespace {
+
+std::wstring toWide(UINT codePage, std::string_view text) {
+  if (text.empty()) {
+    return {};
+  }
+  const int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
+}
+
+std::string fromWide(UINT codePage, std::wstring_view wide) {
+  if (wide.empty()) {
+    return {};
+  }
+  const int length =
+      WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(), length, nullptr, nullptr);
+  return text;
+}
+
+}  // namespace
+
+std::wstring widen(std::string_view utf8) {
+  return toWide(CP_UTF8, utf8);
+}
+std::string narrow(std::wstring_view wide) {
+  return fromWide(CP_UTF8, wide);
+}
+std::string toAnsi(std::string_view utf8) {
+  return fromWide(CP_ACP, widen(utf8));
+}
+std::string fromAnsi(std::string_view ansi) {
+  return narrow(toWide(CP_ACP, ansi));
+}
+
+std::string systemMessage(DWORD code) {
+  wchar_t* buffer = nullptr;
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  if (length == 0 || buffer == nullptr) {
+    return {};
+  }
+  std::wstring_view text(buffer, length);
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n')) {
+    text.remove_suffix(1);
+  }
+  std::string message = narrow(text);
+  LocalFree(buffer);
+  return message;
+}
+
+void throwError(DWORD code) {
+  throw PlatformError(code, systemMessage(code));
+}
+
+void throwLastError() {
+  throwError(GetLastError());
+}
+
+std::wstring systemDirectory() {
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  for (;;) {
+    const UINT length = GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
+    if (length == 0) {
+      return {};
+    }
+    if (length < buffer.size()) {
+      return std::wstring(buffer.data(), length);
+    }
+    buffer.resize(length + 1);  // too small: length is the size it needs
+  }
+}
+
+SystemLibrary::SystemLibrary(const wchar_t* fileName) {
+  const std::wstring folder = systemDirectory();
+  if (!folder.empty()) {
+    module_.reset(LoadLibraryW((folder + L'\\' + fileName).c_str()));
+  }
+}
+
+}  // namespace ocx::win32

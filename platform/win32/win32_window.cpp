@@ -1,0 +1,606 @@
+#include "platform/win32/win32_window.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/win32/win32_platform.h"
+#include "platform/win32/window_geometry.h"
+
+namespace ocx::win32 {
+namespace {
+
+constexpr wchar_t kClassName[] = L"OcxmedicMainWindow";
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // fixed size, close box only
+
+// What the runtime says when a handler lets an error escape; the program
+// then ends, as a program without its own error handling would.
+constexpr char kRuntimeErrorPrefix[] = "Laufzeitfehler '";
+constexpr char kRuntimeErrorInfix[] = "':\r\n\r\n";
+
+COLORREF colourOf(TextColour colour) {
+  switch (colour) {
+    case TextColour::Desktop:
+      return GetSysColor(COLOR_DESKTOP);
+    case TextColour::DarkBlue:
+      return RGB(0, 0, 192);
+    case TextColour::DarkRed:
+      return RGB(192, 0, 0);
+    case TextColour::Default:
+      break;
+  }
+  return GetSysColor(COLOR_BTNTEXT);
+}
+
+UINT iconStyle(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Exclamation:
+      return MB_ICONEXCLAMATION;
+    case MessageIcon::Information:
+      return MB_ICONINFORMATION;
+    case MessageIcon::Critical:
+      return MB_ICONSTOP;
+  }
+  return 0;
+}
+
+bool takesFocus(ElementKind kind) {
+  return kind == ElementKind::Button || kind == ElementKind::CheckBox || kind == ElementKind::ListBox;
+}
+
+struct ControlClass {
+  const wchar_t* name;
+  DWORD style;
+  DWORD exStyle;
+};
+
+ControlClass controlClass(ElementKind kind) {
+  switch (kind) {
+    case ElementKind::Label:
+      // Captions are shown as they are: an "&" in a path is no mnemonic.
+      return {L"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+    case ElementKind::Frame:
+      return {L"BUTTON", BS_GROUPBOX, 0};
+    case ElementKind::CheckBox:
+      // The program sets the state itself: grey is a state it shows, not
+      // one a click should reach.
+      return {L"BUTTON", BS_3STATE | WS_TABSTOP, 0};
+    case ElementKind::Button:
+      return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+    case ElementKind::ListBox:
+      // No LBS_SORT: lines stay in the order they were added.
+      return {L"LISTBOX", WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_TABSTOP, WS_EX_CLIENTEDGE};
+  }
+  return {L"STATIC", 0, 0};
+}
+
+int systemDpi() {
+  const HDC screen = GetDC(nullptr);
+  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+  if (screen != nullptr) {
+    ReleaseDC(nullptr, screen);
+  }
+  return dpi > 0 ? dpi : 96;
+}
+
+[[noreturn]] void throwNoElement() {
+  throwError(ERROR_INVALID_WINDOW_HANDLE);
+}
+
+}  // namespace
+
+Win32Window::Win32Window(HINSTANCE instance, const WindowLayout& layout, int iconId)
+    : instance_(instance),
+      layout_(layout),
+      dpi_(systemDpi()),
+      uxtheme_(L"uxtheme.dll"),
+      setWindowTheme_(uxtheme_.function<SetWindowThemeFn>("SetWindowTheme")) {
+  createWindow(iconId);
+  try {
+    createElements();
+  } catch (...) {
+    DestroyWindow(hwnd_);
+    throw;
+  }
+}
+
+Win32Window::~Win32Window() {
+  if (hwnd_ != nullptr) {
+    DestroyWindow(hwnd_);
+  }
+}
+
+void Win32Window::createWindow(int iconId) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = &Win32Window::windowProc;
+  windowClass.hInstance = instance_;
+  windowClass.hIcon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(iconId), IMAGE_ICON,
+                                                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+  windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(iconId), IMAGE_ICON,
+                                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kClassName;
+  if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    throwLastError();
+  }
+
+  RECT frame{0, 0, twipsToPixels(layout_.clientWidth, dpi_), twipsToPixels(layout_.clientHeight, dpi_)};
+  AdjustWindowRectEx(&frame, kWindowStyle, FALSE, WS_EX_CONTROLPARENT);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int left = work.left + std::max(0, static_cast<int>(work.right - work.left - width) / 2);
+  const int top = work.top + std::max(0, static_cast<int>(work.bottom - work.top - height) / 2);
+
+  if (CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, widen(layout_.caption).c_str(), kWindowStyle, left, top, width,
+                      height, nullptr, nullptr, instance_, this) == nullptr) {
+    throwLastError();
+  }
+}
+
+void Win32Window::createElements() {
+  for (const ElementSpec& spec : layout_.elements) {
+    if (!fonts_.contains(spec.fontWeight)) {
+      ScopedGdiObject font(CreateFontW(fontHeight(layout_.fontPoints, dpi_), 0, 0, 0, spec.fontWeight, FALSE, FALSE,
+                                       FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                       DEFAULT_PITCH | FF_DONTCARE, widen(layout_.fontName).c_str()));
+      if (!font) {
+        throwLastError();
+      }
+      fonts_.emplace(spec.fontWeight, std::move(font));
+    }
+  }
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.begin()->second.get()), FALSE);
+
+  // Creation order is the tab order: the dialog manager walks the children
+  // in the order they were made.
+  std::vector<const ElementSpec*> inTabOrder;
+  for (const ElementSpec& spec : layout_.elements) {
+    inTabOrder.push_back(&spec);
+  }
+  std::ranges::stable_sort(inTabOrder, {}, &ElementSpec::tabIndex);
+
+  for (const ElementSpec* spec : inTabOrder) {
+    const ControlClass kind = controlClass(spec->kind);
+    const PixelRect rect = elementRect(layout_, *spec, dpi_);
+    const HWND control = CreateWindowExW(
+        kind.exStyle, kind.name, widen(spec->caption).c_str(), WS_CHILD | WS_VISIBLE | kind.style, rect.left, rect.top,
+        rect.width, rect.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec->id)), instance_, nullptr);
+    if (control == nullptr) {
+      throwLastError();
+    }
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.at(spec->fontWeight).get()), FALSE);
+    if (spec->kind == ElementKind::CheckBox) {
+      // Themed check boxes draw their text in the theme's colour, whatever
+      // WM_CTLCOLORSTATIC says; without a theme they take ours.
+      if (setWindowTheme_ != nullptr) {
+        setWindowTheme_(control, L"", L"");
+      }
+      SendMessageW(control, BM_SETCHECK, static_cast<WPARAM>(spec->value), 0);
+    }
+    EnableWindow(control, spec->enabled ? TRUE : FALSE);
+    elements_.push_back({spec, control});
+  }
+  // Frames are painted first, below what they hold; they take no focus, so
+  // the tab order stays as made.
+  for (const Element& e : elements_) {
+    if (e.spec->kind == ElementKind::Frame) {
+      SetWindowPos(e.hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+  }
+}
+
+void Win32Window::onClick(ElementId id, std::function<void()> handler) {
+  clickHandlers_[id] = std::move(handler);
+}
+
+void Win32Window::onClose(std::function<void()> handler) {
+  closeHandler_ = std::move(handler);
+}
+
+LRESULT CALLBACK Win32Window::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<Win32Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self == nullptr) {
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+  const LRESULT result = self->handleMessage(message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    self->elements_.clear();
+  }
+  return result;
+}
+
+LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      onCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      return onControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_SETCURSOR:
+      if (waitCursor_) {
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return TRUE;
+      }
+      break;
+    case WM_ACTIVATE:
+      // Keep the focused element across a switch to another program.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        const HWND focus = GetFocus();
+        lastFocus_ = focus != nullptr && IsChild(hwnd_, focus) ? focus : nullptr;
+      } else if (lastFocus_ != nullptr && IsWindow(lastFocus_)) {
+        SetFocus(lastFocus_);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      if (closeHandler_) {
+        runHandler(closeHandler_);
+      }
+      if (hwnd_ != nullptr) {
+        DestroyWindow(hwnd_);
+      }
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void Win32Window::onCommand(int id, int code) {
+  if (id == IDCANCEL) {
+    // Esc, through the dialog manager.
+    const Element* cancel = find(cancelButton_);
+    if (cancel != nullptr && IsWindowEnabled(cancel->hwnd)) {
+      onCommand(cancelButton_, BN_CLICKED);
+    }
+    return;
+  }
+  if (code != BN_CLICKED) {
+    return;
+  }
+  const Element* clicked = find(id);
+  if (clicked == nullptr) {
+    return;
+  }
+  if (clicked->spec->kind == ElementKind::CheckBox) {
+    const bool checked = SendMessageW(clicked->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    SendMessageW(clicked->hwnd, BM_SETCHECK, checked ? BST_UNCHECKED : BST_CHECKED, 0);
+  }
+  const auto handler = clickHandlers_.find(id);
+  if (handler != clickHandlers_.end()) {
+    runHandler(handler->second);
+  }
+}
+
+LRESULT Win32Window::onControlColour(HDC dc, HWND control) {
+  const Element* e = find(GetDlgCtrlID(control));
+  SetTextColor(dc, colourOf(e != nullptr ? e->spec->colour : TextColour::Default));
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void Win32Window::runHandler(const std::function<void()>& handler) {
+  // No exception may cross the window manager's frames on the stack.
+  std::string report;
+  try {
+    handler();
+    return;
+  } catch (const PlatformError& error) {
+    report = kRuntimeErrorPrefix + std::to_string(error.number()) + kRuntimeErrorInfix + error.description();
+  } catch (const std::exception& error) {
+    report = kRuntimeErrorPrefix + std::to_string(ERROR_GEN_FAILURE) + kRuntimeErrorInfix + error.what();
+  }
+  MessageBoxW(hwnd_, widen(report).c_str(), widen(layout_.caption).c_str(), MB_OK | MB_ICONSTOP);
+  ExitProcess(1);
+}
+
+const Win32Window::Element* Win32Window::find(ElementId id) const {
+  const auto it = std::ranges::find(elements_, id, [](const Element& e) { return e.spec->id; });
+  return it == elements_.end() ? nullptr : &*it;
+}
+
+HWND Win32Window::element(ElementId id) const {
+  const Element* e = find(id);
+  if (e == nullptr) {
+    throwNoElement();
+  }
+  return e->hwnd;
+}
+
+HWND Win32Window::element(ElementId id, ElementKind kind) const {
+  const Element* e = find(id);
+  if (e == nullptr || e->spec->kind != kind) {
+    throwNoElement();
+  }
+  return e->hwnd;
+}
+
+std::string Win32Window::text(HWND hwnd) {
+  SetLastError(ERROR_SUCCESS);
+  const int length = GetWindowTextLengthW(hwnd);
+  if (length == 0) {
+    if (GetLastError() != ERROR_SUCCESS) {
+      throwLastError();
+    }
+    return {};
+  }
+  std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(hwnd, buffer.data(), length + 1);
+  buffer.resize(static_cast<std::size_t>(std::max(copied, 0)));
+  return narrow(buffer);
+}
+
+std::string Win32Window::windowCaption() {
+  if (hwnd_ == nullptr) {
+    throwNoElement();
+  }
+  return text(hwnd_);
+}
+
+void Win32Window::setWindowCaption(const std::string& caption) {
+  if (hwnd_ == nullptr) {
+    throwNoElement();
+  }
+  if (!SetWindowTextW(hwnd_, widen(caption).c_str())) {
+    throwLastError();
+  }
+}
+
+std::string Win32Window::caption(ElementId id) {
+  return text(element(id));
+}
+
+void Win32Window::setCaption(ElementId id, const std::string& caption) {
+  if (!SetWindowTextW(element(id), widen(caption).c_str())) {
+    throwLastError();
+  }
+}
+
+int Win32Window::value(ElementId id) {
+  switch (SendMessageW(element(id, ElementKind::CheckBox), BM_GETCHECK, 0, 0)) {
+    case BST_CHECKED:
+      return check_value::kChecked;
+    case BST_INDETERMINATE:
+      return check_value::kGrayed;
+    default:
+      return check_value::kUnchecked;
+  }
+}
+
+void Win32Window::setValue(ElementId id, int value) {
+  const HWND box = element(id, ElementKind::CheckBox);
+  WPARAM state = BST_UNCHECKED;
+  switch (value) {
+    case check_value::kUnchecked:
+      break;
+    case check_value::kChecked:
+      state = BST_CHECKED;
+      break;
+    case check_value::kGrayed:
+      state = BST_INDETERMINATE;
+      break;
+    default:
+      throwError(ERROR_INVALID_PARAMETER);
+  }
+  SendMessageW(box, BM_SETCHECK, state, 0);
+}
+
+bool Win32Window::enabled(ElementId id) {
+  return IsWindowEnabled(element(id)) != FALSE;
+}
+
+void Win32Window::setEnabled(ElementId id, bool enabled) {
+  const HWND control = element(id);
+  if (!enabled && GetFocus() == control) {
+    // A disabled control keeps the focus and the keyboard would be dead.
+    const HWND next = GetNextDlgTabItem(hwnd_, control, FALSE);
+    SetFocus(next != nullptr && next != control ? next : hwnd_);
+  }
+  EnableWindow(control, enabled ? TRUE : FALSE);
+}
+
+void Win32Window::setFocus(ElementId id) {
+  const HWND control = element(id);
+  if (!IsWindowEnabled(control)) {
+    throwError(ERROR_INVALID_PARAMETER);
+  }
+  SetFocus(control);
+}
+
+void Win32Window::appendLine(ElementId id, const std::string& line) {
+  // Inserting at -1 appends whatever the list's style says about sorting.
+  const LRESULT result = SendMessageW(element(id, ElementKind::ListBox), LB_INSERTSTRING, static_cast<WPARAM>(-1),
+                                      reinterpret_cast<LPARAM>(widen(line).c_str()));
+  if (result == LB_ERR || result == LB_ERRSPACE) {
+    throwError(ERROR_NOT_ENOUGH_MEMORY);
+  }
+}
+
+int Win32Window::lineCount(ElementId id) {
+  return static_cast<int>(SendMessageW(element(id, ElementKind::ListBox), LB_GETCOUNT, 0, 0));
+}
+
+std::string Win32Window::line(ElementId id, int position) {
+  const HWND list = element(id, ElementKind::ListBox);
+  const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(position), 0);
+  if (position < 0 || length == LB_ERR) {
+    throwError(ERROR_INVALID_PARAMETER);
+  }
+  std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
+  const LRESULT copied =
+      SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(buffer.data()));
+  buffer.resize(copied == LB_ERR ? 0 : static_cast<std::size_t>(copied));
+  return narrow(buffer);
+}
+
+void Win32Window::setWaitCursor(bool wait) {
+  waitCursor_ = wait;
+  SetCursor(LoadCursorW(nullptr, wait ? IDC_WAIT : IDC_ARROW));
+}
+
+void Win32Window::processPendingEvents() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      // Left for the message loop, which ends on it.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    dispatch(message);
+  }
+}
+
+void Win32Window::messageBox(const std::string& text, const std::string& title, MessageIcon icon) {
+  if (MessageBoxW(hwnd_, widen(text).c_str(), widen(title).c_str(), MB_OK | iconStyle(icon)) == 0) {
+    throwLastError();
+  }
+}
+
+void Win32Window::openClipboard() {
+  // Another program may hold the clipboard for a moment.
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    if (OpenClipboard(hwnd_)) {
+      return;
+    }
+    Sleep(20);
+  }
+  throwLastError();
+}
+
+void Win32Window::clearClipboard() {
+  openClipboard();
+  const BOOL emptied = EmptyClipboard();
+  const DWORD error = GetLastError();
+  CloseClipboard();
+  if (!emptied) {
+    throwError(error);
+  }
+}
+
+void Win32Window::setClipboardText(const std::string& text) {
+  const std::wstring wide = widen(text);
+  const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (memory == nullptr) {
+    throwLastError();
+  }
+  void* target = GlobalLock(memory);
+  if (target == nullptr) {
+    const DWORD error = GetLastError();
+    GlobalFree(memory);
+    throwError(error);
+  }
+  std::memcpy(target, wide.c_str(), bytes);
+  GlobalUnlock(memory);
+
+  try {
+    openClipboard();
+  } catch (...) {
+    GlobalFree(memory);
+    throw;
+  }
+  // The clipboard's owner must be this window for the data to stay; the
+  // ANSI form is made by Windows from the Unicode one.
+  EmptyClipboard();
+  const bool placed = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  const DWORD error = GetLastError();
+  CloseClipboard();
+  if (!placed) {
+    GlobalFree(memory);  // still ours when the clipboard did not take it
+    throwError(error);
+  }
+}
+
+ProgramVersion Win32Window::programVersion() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(instance_, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) {
+      throwLastError();
+    }
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const std::optional<FixedFileInfo> info = fixedFileInfoOf(path);
+  if (!info) {
+    throwError(ERROR_RESOURCE_TYPE_NOT_FOUND);
+  }
+  // Major and minor are the first two parts; the revision is the fourth.
+  return {static_cast<int>(HIWORD(info->fileVersionMS)), static_cast<int>(LOWORD(info->fileVersionMS)),
+          static_cast<int>(LOWORD(info->fileVersionLS))};
+}
+
+void Win32Window::focusFirstElement() {
+  std::vector<const Element*> candidates;
+  for (const Element& e : elements_) {
+    if (takesFocus(e.spec->kind) && IsWindowEnabled(e.hwnd)) {
+      candidates.push_back(&e);
+    }
+  }
+  const auto first = std::ranges::min_element(candidates, {}, [](const Element* e) { return e->spec->tabIndex; });
+  if (first != candidates.end()) {
+    SetFocus((*first)->hwnd);
+  }
+}
+
+void Win32Window::show() {
+  if (hwnd_ == nullptr) {
+    throwNoElement();
+  }
+  ShowWindow(hwnd_, SW_SHOWNORMAL);
+  UpdateWindow(hwnd_);
+  SetForegroundWindow(hwnd_);
+  focusFirstElement();
+}
+
+void Win32Window::unloadAll() {
+  if (hwnd_ != nullptr) {
+    DestroyWindow(hwnd_);
+  }
+}
+
+void Win32Window::endProgram() {
+  ExitProcess(0);
+}
+
+void Win32Window::dispatch(MSG& message) {
+  // Tab, Shift+Tab, Enter and Esc go through the dialog manager.
+  if (hwnd_ != nullptr && IsDialogMessageW(hwnd_, &message)) {
+    return;
+  }
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
+}
+
+int Win32Window::runMessageLoop() {
+  MSG message;
+  for (;;) {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0) {
+      return static_cast<int>(message.wParam);
+    }
+    if (got == -1) {
+      return 1;
+    }
+    dispatch(message);
+  }
+}
+
+}  // namespace ocx::win32

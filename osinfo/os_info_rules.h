@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "osinfo/registry_value.h"
 
@@ -69,6 +70,11 @@ std::string windowsName(const NameFacts& facts);
 // revision left out when 0, and the service pack text after a blank.
 std::string summaryText(std::int32_t platformId, std::int32_t major, std::int32_t minor, std::int32_t revision,
                         const std::string& servicePack);
+
+// Registry text as the "A" functions give it, in the program's UTF-8. The
+// bindings hand text data over in the ANSI code page (1252 on the machines
+// this program serves); data that is valid UTF-8 already passes unchanged.
+std::string textFromAnsi(std::string_view bytes);
 
 // Registry text data as the "A" functions return it, taken apart by its
 // type: a list of texts for REG_MULTI_SZ, otherwise the text before the

@@ -214,6 +214,9 @@ TEST(RegistryTextValue, TakesTextApartByTheReportedType) {
       {1, "abc\0"s, RegistryValue("abc")},
       {2, "%SystemRoot%\\system32\0"s, RegistryValue("%SystemRoot%\\system32")},
       {1, "abc"s, std::nullopt},
+      {1, "M\xFCller \x80\x81\0"s, RegistryValue("Müller €\u0081")},  // code page 1252
+      {1, "Müller\0"s, RegistryValue("Müller")},                      // UTF-8 already
+      {7, "\xC4\0\xD6\0\0"s, RegistryValue(RegistryValue::Texts{"Ä", "Ö"})},
       {1, ""s, std::nullopt},
       {1, "a\0b\0\0"s, RegistryValue("a")},
       {7, "a\0b\0\0"s, RegistryValue(RegistryValue::Texts{"a", "b"})},

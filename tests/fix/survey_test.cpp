@@ -40,7 +40,8 @@ TEST(SurveySystem, OnTheDefaultMachine) {
   EXPECT_EQ(fix.InstalledControlPath(), kWow);
   EXPECT_EQ(fix.WindowsInfoText(), w.caption(lblSysInfoText(0)));
   bool tempCopyFound = false;
-  for (const auto& file : sim.machine().toJson()["files"]) {
+  const auto machine = sim.machine().toJson();
+  for (const auto& file : machine["files"]) {
     if (file["path"] == kTempCopy) {
       tempCopyFound = true;
       EXPECT_EQ(file["version"], nlohmann::json({6, 1, 98, 34}));
@@ -59,6 +60,10 @@ struct Scenario {
   bool has20 = true, has21 = true;
   std::string windowsTail = " 64 Bit (Version 6.1.7601) Service Pack 1";
 };
+
+void PrintTo(const Scenario& scenario, std::ostream* out) {
+  *out << scenario.name;
+}
 
 const std::string kXpFiles = R"("files": [{"path": "C:\\WINDOWS\\system32\\MSCOMCTL.OCX", "size": 5,
                                           "version": [6, 0, 81, 5]}])";

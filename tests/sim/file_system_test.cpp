@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include "machine_fixture.h"
+
+namespace ocx::sim::test {
+namespace {
+
+std::string diskProfile(bool admin) {
+  return R"({"admin": )" + std::string(admin ? "true" : "false") + R"(,
+    "directories": ["C:\\Data\\Sub", "C:\\Users\\Administrator\\AppData\\Local\\Temp"],
+    "files": [
+      {"path": "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX", "version": [6, 1, 98, 33], "size": 1066928},
+      {"path": "C:\\Data\\Plain.txt", "size": 10},
+      {"path": "C:\\Data\\ReadOnly.txt", "size": 11, "readonly": true},
+      {"path": "C:\\Data\\Locked.ocx", "size": 12, "version": [1, 2, 3, 4], "locked": true}
+    ]})";
+}
+
+enum class Op { Delete, Rename, Copy, Write, Length };
+
+struct FailureCase {
+  const char* what;
+  bool admin;
+  Op op;
+  const char* path;
+  const char* target;
+  std::uint32_t code;
+};
+
+void run(FileSystem& files, Op op, const std::string& path, const std::string& target) {
+  switch (op) {
+    case Op::Delete:
+      files.deleteFile(path);
+      break;
+    case Op::Rename:
+      files.renameFile(path, target);
+      break;
+    case Op::Copy:
+      files.copyFile(path, target);
+      break;
+    case Op::Write:
+      files.writeNewFile(path, bytesOf("new"));
+      break;
+    case Op::Length:
+      static_cast<void>(files.fileLength(path));
+      break;
+  }
+}
+
+TEST(FileSystem, OperationsFailWithTheCodesWindowsGivesAndChangeNothing) {
+  const FailureCase cases[] = {
+      {"delete missing file", true, Op::Delete, "C:\\Data\\Nope.txt", "", 2},
+      {"delete in missing folder", true, Op::Delete, "C:\\Nope\\x.txt", "", 3},
+      {"delete read-only", true, Op::Delete, "C:\\Data\\ReadOnly.txt", "", 5},
+      {"delete locked", true, Op::Delete, "C:\\Data\\locked.OCX", "", 32},
+      {"delete a folder", true, Op::Delete, "C:\\Data\\Sub", "", 5},
+      {"delete below Windows as user", false, Op::Delete, "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX", "", 5},
+      {"delete elsewhere as user", false, Op::Delete, "C:\\Data\\Plain.txt", "", 0},
+      {"delete by relative path", true, Op::Delete, "..\\..\\..\\Data\\Plain.txt", "", 0},
+      {"rename missing source", true, Op::Rename, "C:\\Data\\Nope.txt", "C:\\Data\\New.txt", 2},
+      {"rename onto existing", true, Op::Rename, "C:\\Data\\Plain.txt", "C:\\Data\\readonly.txt", 183},
+      {"rename into missing folder", true, Op::Rename, "C:\\Data\\Plain.txt", "C:\\Nope\\New.txt", 3},
+      {"rename locked", true, Op::Rename, "C:\\Data\\Locked.ocx", "C:\\Data\\New.ocx", 32},
+      {"rename read-only", true, Op::Rename, "C:\\Data\\ReadOnly.txt", "C:\\Data\\New.txt", 0},
+      {"rename below Windows as user", false, Op::Rename, "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX",
+       "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX_Backup", 5},
+      {"rename into Windows as user", false, Op::Rename, "C:\\Data\\Plain.txt", "C:\\Windows\\Plain.txt", 5},
+      {"copy missing source", true, Op::Copy, "C:\\Data\\Nope.txt", "C:\\Data\\New.txt", 2},
+      {"copy locked source", true, Op::Copy, "C:\\Data\\Locked.ocx", "C:\\Data\\New.ocx", 32},
+      {"copy over read-only", true, Op::Copy, "C:\\Data\\Plain.txt", "C:\\Data\\ReadOnly.txt", 5},
+      {"copy over locked", true, Op::Copy, "C:\\Data\\Plain.txt", "C:\\Data\\Locked.ocx", 32},
+      {"copy into missing folder", true, Op::Copy, "C:\\Data\\Plain.txt", "D:\\New.txt", 3},
+      {"copy into Windows as user", false, Op::Copy, "C:\\Data\\Plain.txt", "C:\\Windows\\SysWOW64\\x.txt", 5},
+      {"copy over existing", true, Op::Copy, "C:\\Data\\Plain.txt", "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX", 0},
+      {"write into missing folder", true, Op::Write, "C:\\Data\\Nope\\x.txt", "", 3},
+      {"write over read-only", true, Op::Write, "C:\\Data\\ReadOnly.txt", "", 5},
+      {"write over locked", true, Op::Write, "C:\\Data\\Locked.ocx", "", 32},
+      {"write onto a folder", true, Op::Write, "C:\\Data\\Sub", "", 5},
+      {"write below Windows as user", false, Op::Write, "C:\\Windows\\new.txt", "", 5},
+      {"length of missing file", true, Op::Length, "C:\\Data\\Nope.txt", "", 2},
+      {"length in missing folder", true, Op::Length, "C:\\Nope\\Nope.txt", "", 3},
+      {"length of locked file", true, Op::Length, "C:\\Data\\Locked.ocx", "", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto machine = machineFrom(diskProfile(c.admin));
+    const auto before = machine->toJson();
+    EXPECT_EQ(errorOf([&] { run(machine->files(), c.op, c.path, c.target); }), c.code);
+    if (c.code != 0) {
+      EXPECT_EQ(machine->toJson(), before);
+    } else if (c.op != Op::Length) {
+      EXPECT_NE(machine->toJson(), before);
+    }
+  }
+}
+
+TEST(FileSystem, FailuresCarryGermanSystemTexts) {
+  auto machine = machineFrom(diskProfile(true));
+  try {
+    machine->files().deleteFile("C:\\Data\\Locked.ocx");
+    FAIL() << "deleted a locked file";
+  } catch (const PlatformError& e) {
+    EXPECT_EQ(e.description(),
+              "Der Prozess kann nicht auf die Datei zugreifen, da sie von einem anderen Prozess verwendet wird.");
+  }
+  EXPECT_EQ(systemErrorText(2), "Das System kann die angegebene Datei nicht finden.");
+  EXPECT_EQ(systemErrorText(5), "Zugriff verweigert");
+  EXPECT_NE(systemErrorText(99999), systemErrorText(99998));
+}
+
+TEST(FileSystem, WildcardSearchInTheLastComponent) {
+  const std::pair<const char*, bool> cases[] = {
+      {"C:\\Windows\\SysWOW64\\mscomctl.ocx", true},
+      {"c:/windows/syswow64/MSCOMCTL.OCX", true},
+      {"C:\\Windows\\SysWOW64\\MSCOMCTL.*", true},
+      {"C:\\Windows\\SysWOW64\\*.ocx", true},
+      {"C:\\Windows\\SysWOW64\\MSCOMCT?.OCX", true},
+      {"C:\\Windows\\SysWOW64\\MSCOMC?.OCX", false},
+      {"C:\\Windows\\SysWOW64\\*.dll", false},
+      {"C:\\Windows\\SysWOW64", true},
+      {"C:\\Windows\\SysWOW64\\", false},
+      {"C:\\Data\\Sub\\*", true},  // an empty folder still lists "." and ".."
+      {"C:\\Data\\S*", true},
+      {"C:\\Nope\\*", false},
+      {"..\\..\\..\\Windows\\SysWOW64\\MSCOMCTL.OCX", true},
+      {"MSCOMCTL.OCX", false},
+      {"", false},
+  };
+  auto machine = machineFrom(diskProfile(true));
+  for (const auto& [pattern, found] : cases) {
+    SCOPED_TRACE(pattern);
+    EXPECT_EQ(machine->files().findFirstFile(pattern), found);
+  }
+}
+
+TEST(FileSystem, VersionAndRegistrationTravelWithTheBytes) {
+  auto machine = machineFrom(diskProfile(true));
+  FileSystem& files = machine->files();
+  VersionInfo& versions = machine->versions();
+  const std::string payloadCopy = "C:\\Users\\Administrator\\AppData\\Local\\Temp\\MSCOMCTL.OCX";
+
+  files.writeNewFile(payloadCopy, machine->resources().resourceBytes("CUSTOM", 101));
+  files.renameFile("C:\\Windows\\SysWOW64\\MSCOMCTL.OCX", "C:\\Windows\\SysWOW64\\Backup.ocx");
+  files.copyFile(payloadCopy, "C:\\Windows\\SysWOW64\\mscomctl.ocx");
+  files.deleteFile(payloadCopy);
+  files.writeNewFile("C:\\Data\\Other.ocx", bytesOf("not the payload"));
+  files.writeNewFile("C:\\Data\\Empty.txt", {});
+
+  const auto json = machine->toJson()["files"];
+  std::vector<std::string> listed;
+  for (const auto& file : json) {
+    listed.push_back(file["path"].get<std::string>() + " " + std::to_string(file["size"].get<std::uint64_t>()) + " " +
+                     file["version"].dump());
+  }
+  EXPECT_EQ(listed, (std::vector<std::string>{
+                        "C:\\Data\\Empty.txt 0 null",
+                        "C:\\Data\\Locked.ocx 12 [1,2,3,4]",
+                        "C:\\Data\\Other.ocx 15 null",
+                        "C:\\Data\\Plain.txt 10 null",
+                        "C:\\Data\\ReadOnly.txt 11 null",
+                        "C:\\Windows\\SysWOW64\\Backup.ocx 1066928 [6,1,98,33]",
+                        "C:\\Windows\\SysWOW64\\mscomctl.ocx 1070152 [6,1,98,34]",
+                    }));
+
+  std::vector<std::uint8_t> block;
+  const std::uint32_t size = versions.fileVersionInfoSize("C:\\WINDOWS\\syswow64\\MSCOMCTL.OCX");
+  ASSERT_GT(size, 0u);
+  ASSERT_TRUE(versions.fileVersionInfo("C:\\Windows\\SysWOW64\\MSCOMCTL.OCX", size, block));
+  FixedFileInfo info;
+  ASSERT_TRUE(versions.queryRootBlock(block, info));
+  EXPECT_EQ(info.fileVersionMS, 0x00060001u);
+  EXPECT_EQ(info.fileVersionLS, (98u << 16) | 34u);
+  EXPECT_EQ(versions.fileVersionInfoSize("C:\\Data\\Other.ocx"), 0u);
+  EXPECT_EQ(files.fileLength("C:\\Data\\Empty.txt"), 0u);
+}
+
+TEST(FileSystem, TempPathAndItsAbsence) {
+  EXPECT_EQ(machineFrom("{}")->files().tempPath(), "C:\\Users\\Administrator\\AppData\\Local\\Temp\\");
+  auto machine = machineFrom(R"({"temp": null})");
+  EXPECT_NE(errorOf([&] { static_cast<void>(machine->files().tempPath()); }), 0u);
+}
+
+}  // namespace
+}  // namespace ocx::sim::test

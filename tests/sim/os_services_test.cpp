@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include "machine_fixture.h"
+
+namespace ocx::sim::test {
+namespace {
+
+OsVersionRecord sentinelRecord(std::uint32_t size) {
+  OsVersionRecord record;
+  record.size = size;
+  record.majorVersion = -7;
+  record.csdVersion = "untouched";
+  record.servicePackMajor = -7;
+  record.suiteMask = 0x7777;
+  record.productType = 77;
+  return record;
+}
+
+TEST(OsFacts, VersionRecordInItsPlainAndExtendedForms) {
+  auto machine = machineFrom(R"({"os": {"csd": "Service Pack 6a", "sp_major": 6, "suite_mask": 32768,
+                                        "build": 4294967295}})");
+  OsVersionRecord extended = sentinelRecord(OsVersionRecord::kExtendedSize);
+  ASSERT_TRUE(machine->os().getVersionEx(extended));
+  EXPECT_EQ(extended.buildNumber, -1);
+  EXPECT_EQ(extended.csdVersion, "Service Pack 6a" + std::string(128 - 15, '\0'));
+  EXPECT_EQ(extended.servicePackMajor, 6);
+  EXPECT_EQ(extended.suiteMask, 0x8000);
+  EXPECT_EQ(extended.productType, 1);
+
+  // The plain form has no service-pack numbers, suite mask or product type.
+  OsVersionRecord plain = sentinelRecord(OsVersionRecord::kPlainSize);
+  ASSERT_TRUE(machine->os().getVersionEx(plain));
+  EXPECT_EQ(plain.majorVersion, 6);
+  EXPECT_EQ(plain.servicePackMajor, -7);
+  EXPECT_EQ(plain.suiteMask, 0x7777);
+  EXPECT_EQ(plain.productType, 77);
+
+  OsVersionRecord odd = sentinelRecord(150);
+  EXPECT_FALSE(machine->os().getVersionEx(odd));
+  EXPECT_EQ(odd.majorVersion, -7);
+}
+
+TEST(OsFacts, CsdBufferIsCodePage1252AndMayLackItsNul) {
+  const std::string full(128, 'x');
+  auto machine = machineFrom(R"({"os": {"csd": ")" + full + R"("}})");
+  OsVersionRecord record = sentinelRecord(OsVersionRecord::kExtendedSize);
+  ASSERT_TRUE(machine->os().getVersionEx(record));
+  EXPECT_EQ(record.csdVersion, full);
+
+  machine = machineFrom(R"({"os": {"csd": "Ωmega€"}})");
+  ASSERT_TRUE(machine->os().getVersionEx(record));
+  EXPECT_EQ(record.csdVersion, "?mega€" + std::string(128 - 6, '\0'));
+}
+
+TEST(OsFacts, ExtendedQueryCanFailAndLeaveTheRecordAlone) {
+  auto machine = machineFrom(R"({"os": {"extended_query_fails": true}})");
+  OsVersionRecord record = sentinelRecord(OsVersionRecord::kExtendedSize);
+  EXPECT_FALSE(machine->os().getVersionEx(record));
+  EXPECT_EQ(record.majorVersion, -7);
+  EXPECT_EQ(record.csdVersion, "untouched");
+  record.size = OsVersionRecord::kPlainSize;
+  EXPECT_TRUE(machine->os().getVersionEx(record));
+}
+
+TEST(OsFacts, Wow64QueryPresentAbsentOrFailing) {
+  struct Case {
+    const char* profile;
+    bool procFound;
+    bool callSucceeds;
+    bool wow64;
+  };
+  const Case cases[] = {
+      {R"({"os": {"bits": 64, "wow64_query": "present"}})", true, true, true},
+      {R"({"os": {"bits": 32, "wow64_query": "present"}})", true, true, false},
+      {R"({"os": {"bits": 64, "wow64_query": "absent"}})", false, false, false},
+      {R"({"os": {"bits": 64, "wow64_query": "fails"}})", true, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.profile);
+    auto machine = machineFrom(c.profile);
+    OsFacts& os = machine->os();
+    const ModuleHandle kernel = os.loadLibrary("KERNEL32.DLL");
+    ASSERT_NE(kernel, 0u);
+    EXPECT_EQ(os.hasProcAddress(kernel, "IsWow64Process"), c.procFound);
+    os.freeLibrary(kernel);
+    bool wow64 = !c.wow64;
+    EXPECT_EQ(os.isWow64Process(wow64), c.callSucceeds);
+    if (c.callSucceeds) {
+      EXPECT_EQ(wow64, c.wow64);
+    }
+  }
+}
+
+TEST(OsFacts, LanguageProductInfoMetricsAndTicks) {
+  auto machine = machineFrom(R"({"os": {"product_info": -1412584499, "lang_id": 1036, "language": "Français",
+                                        "metrics": {"89": 1}, "tick_count": 4294967295}})");
+  OsFacts& os = machine->os();
+  std::int32_t product = 0;
+  EXPECT_TRUE(os.getProductInfo(6, 1, 1, 0, product));
+  EXPECT_EQ(product, -1412584499);
+  EXPECT_EQ(os.systemDefaultLangId(), 1036);
+  std::string name;
+  EXPECT_EQ(os.verLanguageName(1036, name, 128), 8u);
+  EXPECT_EQ(name, "Français");
+  EXPECT_EQ(os.verLanguageName(1036, name, 5), 4u);
+  EXPECT_EQ(name, "Fran");
+  EXPECT_EQ(os.systemMetrics(89), 1);
+  EXPECT_EQ(os.systemMetrics(88), 0);
+  EXPECT_EQ(os.tickCount(), 4294967295u);
+
+  auto silent = machineFrom(R"({"os": {"language": ""}})");
+  name = "kept";
+  EXPECT_EQ(silent->os().verLanguageName(1031, name, 128), 0u);
+  EXPECT_EQ(name, "kept");
+}
+
+TEST(Clock, StandsStillAndConvertsWithTheCurrentOffset) {
+  auto machine = machineFrom(R"({"clock": {"now": "2012-08-20 14:05:09", "utc_offset_minutes": 120}})");
+  Clock& clock = machine->clock();
+  EXPECT_EQ(clock.localNow(), (SystemTime{2012, 8, 20, 14, 5, 9, 0}));
+  EXPECT_EQ(clock.localNow(), (SystemTime{2012, 8, 20, 14, 5, 9, 0}));
+  std::uint64_t local = 0;
+  ASSERT_TRUE(clock.fileTimeToLocalFileTime(116444736000000000ull, local));
+  EXPECT_EQ(local, 116444736000000000ull + 2ull * 3600 * 10'000'000);
+
+  auto west = machineFrom(R"({"clock": {"utc_offset_minutes": -300}})");
+  EXPECT_FALSE(west->clock().fileTimeToLocalFileTime(0, local));
+}
+
+TEST(ProgramResources, PayloadIsResourceCustom101) {
+  auto machine = Machine::createDefault();
+  const auto bytes = machine->resources().resourceBytes("custom", 101);
+  EXPECT_EQ(bytes.size(), 1070152u);
+  EXPECT_EQ(bytes, machine->resources().resourceBytes("CUSTOM", 101));
+  EXPECT_EQ(errorOf([&] { static_cast<void>(machine->resources().resourceBytes("CUSTOM", 102)); }), 1814u);
+  EXPECT_EQ(errorOf([&] { static_cast<void>(machine->resources().resourceBytes("RCDATA", 101)); }), 1813u);
+  auto without = machineFrom(R"({"payload": null})");
+  EXPECT_EQ(errorOf([&] { static_cast<void>(without->resources().resourceBytes("CUSTOM", 101)); }), 1813u);
+}
+
+TEST(ShellFolders, AnswersListedIdentifiersOnly) {
+  auto machine = Machine::createDefault();
+  EXPECT_EQ(machine->shell().specialFolderPath(0, 36), "C:\\Windows");
+  EXPECT_EQ(machine->shell().specialFolderPath(0, 37), "C:\\Windows\\system32");
+  EXPECT_EQ(machine->shell().specialFolderPath(0, 38), std::nullopt);
+  EXPECT_EQ(machineFrom(R"({"folders": {}})")->shell().specialFolderPath(0, 36), std::nullopt);
+}
+
+}  // namespace
+}  // namespace ocx::sim::test

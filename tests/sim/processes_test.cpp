@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include "machine_fixture.h"
+#include "platform/sim/sim_processes.h"
+
+namespace ocx::sim::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(Regsvr32, CommandLinesAreSplitAsRegsvr32TakesThem) {
+  struct Case {
+    const char* line;
+    bool silent;
+    bool unregister;
+    std::vector<std::string> files;
+  };
+  const Case cases[] = {
+      {"regsvr32 /s /u \"C:\\My Files\\a.ocx\"", true, true, {"C:\\My Files\\a.ocx"}},
+      {"regsvr32 /u \"C:\\a.ocx\"", false, true, {"C:\\a.ocx"}},
+      {"regsvr32 /s \"C:\\a.ocx\"", true, false, {"C:\\a.ocx"}},
+      {"regsvr32 \"C:\\a.ocx\"", false, false, {"C:\\a.ocx"}},
+      {"REGSVR32.EXE -U -S C:\\a.ocx b.ocx", true, true, {"C:\\a.ocx", "b.ocx"}},
+      {"C:\\Windows\\SysWOW64\\regsvr32.exe \"/s\"", false, false, {"/s"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    const auto command = parseRegsvr32(c.line);
+    ASSERT_TRUE(command.has_value());
+    EXPECT_EQ(command->silent, c.silent);
+    EXPECT_EQ(command->unregister, c.unregister);
+    EXPECT_EQ(command->files, c.files);
+  }
+  EXPECT_FALSE(parseRegsvr32("notepad \"C:\\a.txt\"").has_value());
+  EXPECT_FALSE(parseRegsvr32("  ").has_value());
+}
+
+const char* kTypeLib = "HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\2.1";
+
+std::string registrationProfile(bool admin) {
+  return R"({"admin": )" + std::string(admin ? "true" : "false") + R"(,
+    "files": [
+      {"path": "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX", "version": [6, 1, 98, 33], "size": 100,
+       "registers": [")" +
+         std::string("HKEY_CLASSES_ROOT\\\\TypeLib\\\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\\\2.1") +
+         R"(", "HKEY_CLASSES_ROOT\\MSComctlLib.TreeCtrl"]},
+      {"path": "C:\\Windows\\SysWOW64\\plain.dll", "size": 100}],
+    "registry": ["REGEDIT4",
+      "[HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\2.1\\0\\win32]",
+      "[HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\2.1]", "@=\"kept\""]})";
+}
+
+bool hasKey(const Machine& machine, const std::string& path) {
+  return registryOf(machine).find("[" + path + "]\r\n") != std::string::npos;
+}
+
+TEST(Regsvr32, RegistersAndUnregistersTheFileItFinds) {
+  auto machine = machineFrom(registrationProfile(true));
+  Processes& processes = machine->processes();
+  const std::string path = "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX";
+
+  processes.startProcess("regsvr32 /s \"" + path + "\"", window_style::kMinimizedFocus, 0ms);
+  EXPECT_TRUE(hasKey(*machine, "HKEY_CLASSES_ROOT\\MSComctlLib.TreeCtrl"));
+  // An existing key keeps its values.
+  EXPECT_NE(registryOf(*machine).find(std::string("[") + kTypeLib + "]\r\n@=\"kept\""), std::string::npos);
+
+  processes.startProcess("regsvr32 /s /u \"" + path + "\"", window_style::kMinimizedFocus, 0ms);
+  EXPECT_FALSE(hasKey(*machine, kTypeLib));
+  EXPECT_FALSE(hasKey(*machine, std::string(kTypeLib) + "\\0\\win32"));
+  EXPECT_FALSE(hasKey(*machine, "HKEY_CLASSES_ROOT\\MSComctlLib.TreeCtrl"));
+
+  processes.startProcess("regsvr32 \"mscomctl.ocx\"", window_style::kNormal, 0ms);  // relative to C:\Users\...
+  EXPECT_FALSE(hasKey(*machine, kTypeLib));
+  processes.startProcess("regsvr32 \"" + path + "\"", window_style::kNormal, 0ms);
+  EXPECT_TRUE(hasKey(*machine, kTypeLib));
+
+  const auto& started = machine->startedProcesses();
+  ASSERT_EQ(started.size(), 4u);
+  EXPECT_EQ(started[1].commandLine, "regsvr32 /s /u \"" + path + "\"");
+  EXPECT_EQ(started[1].windowStyle, window_style::kMinimizedFocus);
+  EXPECT_EQ(started[2].windowStyle, window_style::kNormal);
+}
+
+TEST(Regsvr32, ChangesNothingWithoutRightsOrForOtherFiles) {
+  struct Case {
+    const char* what;
+    bool admin;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"user without rights", false, "regsvr32 /s /u \"C:\\Windows\\SysWOW64\\MSCOMCTL.OCX\""},
+      {"file that does not register itself", true, "regsvr32 /s /u \"C:\\Windows\\SysWOW64\\plain.dll\""},
+      {"missing file", true, "regsvr32 /s /u \"C:\\Windows\\SysWOW64\\nope.ocx\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto machine = machineFrom(registrationProfile(c.admin));
+    const std::string before = registryOf(*machine);
+    machine->processes().startProcess(c.line, window_style::kMinimizedFocus, 0ms);
+    EXPECT_EQ(registryOf(*machine), before);
+    EXPECT_EQ(machine->startedProcesses().size(), 1u);
+  }
+}
+
+TEST(Regsvr32, AFailedStartIsNotListedAndDoesNothing) {
+  auto machine = machineFrom(R"({"faults": [{"op": "start_process", "path": "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX",
+                                             "error": 2, "times": 1}]})");
+  const std::string before = registryOf(*machine);
+  const std::string line = "regsvr32 /s /u \"C:\\Windows\\SysWOW64\\MSCOMCTL.OCX\"";
+  EXPECT_EQ(errorOf([&] { machine->processes().startProcess(line, 2, 0ms); }), 2u);
+  EXPECT_TRUE(machine->startedProcesses().empty());
+  EXPECT_EQ(registryOf(*machine), before);
+  EXPECT_EQ(errorOf([&] { machine->processes().startProcess("notepad.exe", 1, 0ms); }), 2u);
+
+  machine->processes().startProcess(line, 2, 0ms);
+  EXPECT_EQ(machine->startedProcesses().size(), 1u);
+  EXPECT_NE(registryOf(*machine), before);
+}
+
+}  // namespace
+}  // namespace ocx::sim::test

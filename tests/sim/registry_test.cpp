@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include "machine_fixture.h"
+
+namespace ocx::sim::test {
+namespace {
+
+constexpr std::uint32_t kRead = reg_access::kReadValues;
+constexpr std::uint32_t kRead64 = reg_access::kReadValues | reg_access::kWow64_64Key;
+
+std::string viewsProfile(int bits, bool admin = true) {
+  return R"({"os": {"bits": )" + std::to_string(bits) + R"(}, "admin": )" + (admin ? "true" : "false") +
+         R"(, "registry": [
+    "Windows Registry Editor Version 5.00",
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Grid]", "\"Where\"=\"64\"",
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Only64]", "\"Where\"=\"64 only\"",
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Grid]", "\"Where\"=\"32\"",
+    "[HKEY_LOCAL_MACHINE\\SYSTEM\\Grid]", "\"Where\"=\"system\"",
+    "[HKEY_CLASSES_ROOT\\Grid]", "\"Where\"=\"classes\"",
+    "[HKEY_CURRENT_USER\\Grid]", "\"Where\"=\"user\""]})";
+}
+
+std::string textOf(const ValueRead& read) {
+  std::string text(read.data.begin(), read.data.end());
+  return text.substr(0, text.find('\0'));
+}
+
+struct ViewCase {
+  int bits;
+  RootKey root;
+  const char* path;
+  std::uint32_t sam;
+  RegStatus status;
+  const char* where;
+};
+
+TEST(RegistryViews, EachMixOfRootPathAndViewFlagSeesItsKey) {
+  const ViewCase cases[] = {
+      // A 32-bit process on a 64-bit machine sees Wow6432Node as SOFTWARE.
+      {64, RootKey::LocalMachine, "SOFTWARE\\Grid", kRead, 0, "32"},
+      {64, RootKey::LocalMachine, "SOFTWARE\\Grid", kRead64, 0, "64"},
+      {64, RootKey::LocalMachine, "software\\grid", kRead64, 0, "64"},
+      {64, RootKey::LocalMachine, "SOFTWARE\\Wow6432Node\\Grid", kRead, 0, "32"},
+      {64, RootKey::LocalMachine, "SOFTWARE\\Wow6432Node\\Grid", kRead64, 0, "32"},
+      {64, RootKey::LocalMachine, "SOFTWARE\\Only64", kRead, 2, ""},
+      {64, RootKey::LocalMachine, "SOFTWARE\\Only64", kRead64, 0, "64 only"},
+      // Outside SOFTWARE both views are one.
+      {64, RootKey::LocalMachine, "SYSTEM\\Grid", kRead, 0, "system"},
+      {64, RootKey::LocalMachine, "SYSTEM\\Grid", kRead64, 0, "system"},
+      {64, RootKey::ClassesRoot, "Grid", kRead, 0, "classes"},
+      {64, RootKey::ClassesRoot, "Grid", kRead64, 0, "classes"},
+      {64, RootKey::CurrentUser, "Grid", kRead, 0, "user"},
+      // On a 32-bit machine the view flag is ignored and Wow6432Node is
+      // just a key.
+      {32, RootKey::LocalMachine, "SOFTWARE\\Grid", kRead, 0, "64"},
+      {32, RootKey::LocalMachine, "SOFTWARE\\Grid", kRead64, 0, "64"},
+      {32, RootKey::LocalMachine, "SOFTWARE\\Only64", kRead, 0, "64 only"},
+      {32, RootKey::LocalMachine, "SOFTWARE\\Wow6432Node\\Grid", kRead, 0, "32"},
+      {32, RootKey::LocalMachine, "SOFTWARE\\Missing", kRead, 2, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.bits) + "-bit " + c.path + " sam " + std::to_string(c.sam));
+    auto machine = machineFrom(viewsProfile(c.bits));
+    const ValueRead read = readValue(machine->registry(), c.root, c.path, "Where", c.sam);
+    EXPECT_EQ(read.status, c.status);
+    if (c.status == 0) {
+      EXPECT_EQ(textOf(read), c.where);
+    }
+  }
+}
+
+TEST(RegistryViews, SubKeyOpensAndDeletionsFollowTheView) {
+  auto machine = machineFrom(viewsProfile(64));
+  Registry& registry = machine->registry();
+  RegKey software;
+  ASSERT_EQ(software.open(registry, RootKey::LocalMachine, "SOFTWARE", reg_access::kAllAccess), 0);
+  RegHandle grid = 0;
+  ASSERT_EQ(registry.openSubKey(software.get(), "Grid", kRead, grid), 0);
+  std::uint32_t type = 0;
+  std::uint32_t size = 0;
+  EXPECT_EQ(registry.queryValueInfo(grid, "Where", type, size), 0);
+  EXPECT_EQ(size, 3u);  // "32" and its NUL
+  EXPECT_EQ(registry.closeKey(grid), 0);
+
+  // Deleting below the 32-bit view's SOFTWARE removes the Wow6432Node key
+  // and leaves the 64-bit one.
+  EXPECT_EQ(registry.deleteKeyTree(software.get(), "Grid"), 0);
+  EXPECT_EQ(readValue(registry, RootKey::LocalMachine, "SOFTWARE\\Grid", "Where", kRead).status, 2);
+  EXPECT_EQ(textOf(readValue(registry, RootKey::LocalMachine, "SOFTWARE\\Grid", "Where", kRead64)), "64");
+}
+
+struct SizeCase {
+  const char* name;
+  std::uint32_t type;
+  std::vector<std::uint8_t> data;
+};
+
+TEST(RegistryValues, AnsiCallsReportCodePageSizesAndData) {
+  auto machine = machineFrom(R"({"registry": [
+    "Windows Registry Editor Version 5.00",
+    "[HKEY_CURRENT_USER\\Sizes]",
+    "\"Text\"=\"abc\"",
+    "\"EmptyText\"=\"\"",
+    "\"NoNul\"=hex(1):61,00,62,00",
+    "\"ZeroBytes\"=hex(1):",
+    "\"Umlauts\"=\"Grüße €\"",
+    "\"Greek\"=\"Ωx\"",
+    "\"OddTail\"=hex(1):61,00,62",
+    "\"Expand\"=hex(2):25,00,41,00,25,00,00,00",
+    "\"Multi\"=hex(7):61,00,00,00,62,00,00,00,00,00",
+    "\"Dword\"=dword:fffffffe",
+    "\"ShortDword\"=hex(4):01,02",
+    "\"LongDword\"=hex(4):01,02,03,04,05",
+    "\"Binary\"=hex:01,02,03",
+    "\"EmptyBinary\"=hex:",
+    "\"Qword\"=hex(b):01,00,00,00,00,00,00,80",
+    "@=\"default\""]})");
+  const SizeCase cases[] = {
+      {"Text", 1, bytesOf(std::string("abc\0", 4))},
+      {"text", 1, bytesOf(std::string("abc\0", 4))},
+      {"EmptyText", 1, {0}},
+      {"NoNul", 1, bytesOf("ab")},
+      {"ZeroBytes", 1, {}},
+      {"Umlauts", 1, bytesOf(std::string("Gr\xFC\xDF\x65 \x80\0", 8))},
+      {"Greek", 1, bytesOf(std::string("?x\0", 3))},
+      {"OddTail", 1, bytesOf("a")},
+      {"Expand", 2, bytesOf(std::string("%A%\0", 4))},
+      {"Multi", 7, bytesOf(std::string("a\0b\0\0", 5))},
+      {"Dword", 4, {0xFE, 0xFF, 0xFF, 0xFF}},
+      {"ShortDword", 4, {1, 2}},
+      {"LongDword", 4, {1, 2, 3, 4, 5}},
+      {"Binary", 3, {1, 2, 3}},
+      {"EmptyBinary", 3, {}},
+      {"Qword", 11, {1, 0, 0, 0, 0, 0, 0, 0x80}},
+      {"", 1, bytesOf(std::string("default\0", 8))},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ValueRead read = readValue(machine->registry(), RootKey::CurrentUser, "Sizes", c.name);
+    ASSERT_EQ(read.status, 0);
+    EXPECT_EQ(read.type, c.type);
+    EXPECT_EQ(read.data, c.data);
+  }
+  EXPECT_EQ(readValue(machine->registry(), RootKey::CurrentUser, "Sizes", "Missing").status, 2);
+}
+
+TEST(RegistryValues, TooSmallBufferGives234AndTheSizeAndLeavesTheRestAlone) {
+  auto machine = machineFrom(R"({"registry": "REGEDIT4\r\n[HKEY_CURRENT_USER\\K]\r\n\"V\"=\"abcdef\"\r\n"})");
+  Registry& registry = machine->registry();
+  RegKey key;
+  ASSERT_EQ(key.open(registry, RootKey::CurrentUser, "K", kRead), 0);
+  std::vector<std::uint8_t> buffer(6, 0xAA);
+  std::uint32_t type = 0xDEAD;
+  std::uint32_t size = 6;
+  EXPECT_EQ(registry.queryValue(key.get(), "V", type, buffer, size), 234);
+  EXPECT_EQ(size, 7u);
+  EXPECT_EQ(type, 0xDEADu);
+  EXPECT_EQ(buffer, std::vector<std::uint8_t>(6, 0xAA));
+
+  buffer.assign(10, 0xAA);
+  size = 10;
+  ASSERT_EQ(registry.queryValue(key.get(), "V", type, buffer, size), 0);
+  EXPECT_EQ(size, 7u);
+  EXPECT_EQ(type, 1u);
+  EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + 7), std::string("abcdef\0", 7));
+  EXPECT_EQ(buffer[7], 0xAA);
+}
+
+struct AccessCase {
+  const char* what;
+  bool admin;
+  RootKey root;
+  const char* path;
+  std::uint32_t sam;
+  RegStatus status;
+};
+
+TEST(RegistryAccess, UserWithoutAdministratorRightsOnlyReadsMachineKeys) {
+  const AccessCase cases[] = {
+      {"admin, all access", true, RootKey::LocalMachine, "SYSTEM\\Grid", reg_access::kAllAccess, 0},
+      {"user, read", false, RootKey::LocalMachine, "SYSTEM\\Grid", kRead, 0},
+      {"user, read 64-bit view", false, RootKey::LocalMachine, "SOFTWARE\\Grid", kRead64, 0},
+      {"user, KEY_READ", false, RootKey::ClassesRoot, "Grid", 0x20019, 0},
+      {"user, all access", false, RootKey::LocalMachine, "SYSTEM\\Grid", reg_access::kAllAccess, 5},
+      {"user, all access classes", false, RootKey::ClassesRoot, "Grid", reg_access::kAllAccess, 5},
+      {"user, all access own hive", false, RootKey::CurrentUser, "Grid", reg_access::kAllAccess, 0},
+      {"user, missing key", false, RootKey::ClassesRoot, "Missing", reg_access::kAllAccess, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto machine = machineFrom(viewsProfile(64, c.admin));
+    RegKey key;
+    EXPECT_EQ(key.open(machine->registry(), c.root, c.path, c.sam), c.status);
+    EXPECT_EQ(key.isOpen(), c.status == 0);
+  }
+}
+
+TEST(RegistryAccess, HandlesAnswerLikeWindowsHandles) {
+  auto machine = machineFrom(viewsProfile(64));
+  Registry& registry = machine->registry();
+  std::uint32_t type = 0;
+  std::uint32_t size = 0;
+
+  RegHandle enumerateOnly = 0;
+  ASSERT_EQ(registry.openKey(RootKey::ClassesRoot, "Grid", reg_access::kEnumerateSubKeys, enumerateOnly), 0);
+  EXPECT_EQ(registry.queryValueInfo(enumerateOnly, "Where", type, size), 5);
+  EXPECT_EQ(registry.closeKey(enumerateOnly), 0);
+  EXPECT_EQ(registry.closeKey(enumerateOnly), 6);
+  EXPECT_EQ(registry.queryValueInfo(enumerateOnly, "Where", type, size), 6);
+
+  RegHandle doomed = 0;
+  ASSERT_EQ(registry.openKey(RootKey::CurrentUser, "Grid", kRead, doomed), 0);
+  EXPECT_EQ(registry.deleteKeyTree(static_cast<RegHandle>(RootKey::CurrentUser), "Grid"), 0);
+  EXPECT_EQ(registry.queryValueInfo(doomed, "Where", type, size), 1018);
+  EXPECT_EQ(registry.closeKey(doomed), 0);
+}
+
+TEST(RegistryDelete, RemovesTheWholeSubtreeOrNothing) {
+  auto machine = machineFrom(R"({"registry": [
+    "Windows Registry Editor Version 5.00",
+    "[HKEY_CLASSES_ROOT\\TypeLib\\{X}\\2.0\\0\\win32]", "@=\"C:\\\\x.ocx\"",
+    "[HKEY_CLASSES_ROOT\\TypeLib\\{X}\\2.1]", "@=\"keep\""]})");
+  Registry& registry = machine->registry();
+  RegKey parent;
+  ASSERT_EQ(parent.open(registry, RootKey::ClassesRoot, "TypeLib\\{X}", reg_access::kAllAccess), 0);
+  const std::string before = registryOf(*machine);
+  EXPECT_EQ(registry.deleteKeyTree(parent.get(), "2.9"), 2);
+  EXPECT_EQ(registryOf(*machine), before);
+
+  EXPECT_EQ(registry.deleteKeyTree(parent.get(), "2.0"), 0);
+  const std::string after = registryOf(*machine);
+  EXPECT_EQ(after.find("2.0"), std::string::npos);
+  EXPECT_NE(after.find("[HKEY_CLASSES_ROOT\\TypeLib\\{X}\\2.1]\r\n@=\"keep\""), std::string::npos);
+
+  auto user = machineFrom(R"({"admin": false, "registry": "REGEDIT4\r\n[HKEY_CLASSES_ROOT\\A\\B]\r\n"})");
+  RegKey readOnly;
+  ASSERT_EQ(readOnly.open(user->registry(), RootKey::ClassesRoot, "A", kRead), 0);
+  EXPECT_EQ(user->registry().deleteKeyTree(readOnly.get(), "B"), 5);
+  EXPECT_NE(registryOf(*user).find("[HKEY_CLASSES_ROOT\\A\\B]"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace ocx::sim::test

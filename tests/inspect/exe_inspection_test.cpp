@@ -1,0 +1,255 @@
+// Checks the cross-built Ocxmedic.exe and the stand-in controls without
+// running them: what Windows' loader, Explorer and regsvr32 will find in
+// the files.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+#include "tests/inspect/pe_image.h"
+
+namespace ocx::inspect {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uint16_t kMachineI386 = 0x14c;
+constexpr std::uint16_t kPe32 = 0x10b;
+constexpr std::uint16_t kSubsystemGui = 2;
+constexpr std::uint16_t kFileIsDll = 0x2000;
+constexpr std::uint16_t kGerman = 1031;
+constexpr std::uint32_t kFixedInfoSignature = 0xFEEF04BDu;
+
+const fs::path kBuildDir = OCXMEDIC_WIN32_BUILD_DIR;
+
+std::string lower(std::string text) {
+  std::ranges::transform(text, text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+std::vector<std::uint8_t> readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::uint32_t u32At(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+  std::uint32_t value = 0;
+  std::memcpy(&value, bytes.data() + at, sizeof value);
+  return value;
+}
+
+// major.minor.build.revision of a version resource's fixed record.
+std::string fileVersion(const VersionNode& root) {
+  if (root.value.size() < 52 || u32At(root.value, 0) != kFixedInfoSignature) {
+    return "no fixed record";
+  }
+  const std::uint32_t ms = u32At(root.value, 8);
+  const std::uint32_t ls = u32At(root.value, 12);
+  return std::to_string(ms >> 16) + "." + std::to_string(ms & 0xffff) + "." + std::to_string(ls >> 16) + "." +
+         std::to_string(ls & 0xffff);
+}
+
+class ExeInspection : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    const fs::path exe = kBuildDir / "Ocxmedic.exe";
+    if (fs::exists(exe)) {
+      image_ = new PeImage(PeImage::load(exe));
+    }
+  }
+  static void TearDownTestSuite() {
+    delete image_;
+    image_ = nullptr;
+  }
+  void SetUp() override {
+    if (image_ == nullptr) {
+      GTEST_SKIP() << "no Ocxmedic.exe in " << kBuildDir << " (build the mingw-i686 preset first)";
+    }
+  }
+
+  static const PeImage& image() { return *image_; }
+
+  static std::string manifest() {
+    const auto found = image().findResource("#24", "#1");
+    return found ? std::string(found->data.begin(), found->data.end()) : std::string();
+  }
+
+ private:
+  static inline PeImage* image_ = nullptr;
+};
+
+TEST_F(ExeInspection, IsA32BitWindowsProgram) {
+  EXPECT_EQ(image().machine(), kMachineI386);
+  EXPECT_EQ(image().optionalMagic(), kPe32);
+  EXPECT_EQ(image().subsystem(), kSubsystemGui);
+  EXPECT_EQ(image().characteristics() & kFileIsDll, 0);
+}
+
+// A DLL outside this set may be missing on an older Windows, or may be
+// loaded from a planted copy beside the program.
+TEST_F(ExeInspection, ImportsOnlyDllsEveryWindowsLoadsSafely) {
+  const std::set<std::string> allowed = {"kernel32.dll", "user32.dll", "gdi32.dll",    "advapi32.dll",
+                                         "shell32.dll",  "ole32.dll",  "comctl32.dll", "msvcrt.dll"};
+  const std::vector<Import> imports = image().imports();
+  ASSERT_FALSE(imports.empty());
+  for (const Import& import : imports) {
+    EXPECT_TRUE(allowed.contains(lower(import.dll))) << import.dll << " is imported";
+  }
+}
+
+// An import that XP lacks stops the program from loading there; these are
+// looked up at run time instead.
+TEST_F(ExeInspection, ImportsNothingThatXpLacks) {
+  const std::set<std::string> lookedUp = {"GetTickCount64",      "GetProductInfo",
+                                          "IsWow64Process",      "SetDllDirectoryW",
+                                          "RegDeleteTreeA",      "RegDeleteTreeW",
+                                          "InitializeSRWLock",   "InitializeConditionVariable",
+                                          "InitOnceExecuteOnce", "GetSystemTimePreciseAsFileTime",
+                                          "SetWindowTheme",      "FlsAlloc"};
+  for (const Import& import : image().imports()) {
+    for (const std::string& function : import.functions) {
+      EXPECT_FALSE(lookedUp.contains(function)) << function << " imported from " << import.dll;
+    }
+  }
+}
+
+TEST_F(ExeInspection, VersionRecordIs1_0_0_6InGerman) {
+  const auto resource = image().findResource("#16", "#1", kGerman);
+  ASSERT_TRUE(resource) << "no German version record";
+  const VersionNode root = parseVersionResource(resource->data);
+  EXPECT_EQ(root.key, u"VS_VERSION_INFO");
+  EXPECT_EQ(fileVersion(root), "1.0.0.6");
+
+  const VersionNode* stringInfo = root.child(u"StringFileInfo");
+  ASSERT_NE(stringInfo, nullptr);
+  const VersionNode* german = stringInfo->child(u"040704E4");
+  ASSERT_NE(german, nullptr) << "no German block in code page 1252";
+  const VersionNode* fileVersionText = german->child(u"FileVersion");
+  ASSERT_NE(fileVersionText, nullptr);
+  EXPECT_EQ(fileVersionText->text(), u"1.00.0006");
+  // The umlaut must survive the resource compiler's code page.
+  const VersionNode* description = german->child(u"FileDescription");
+  ASSERT_NE(description, nullptr);
+  EXPECT_EQ(description->text(), u"Problemlösung zum Microsoft Update");
+
+  const VersionNode* varInfo = root.child(u"VarFileInfo");
+  ASSERT_NE(varInfo, nullptr);
+  const VersionNode* translation = varInfo->child(u"Translation");
+  ASSERT_NE(translation, nullptr);
+  ASSERT_EQ(translation->value.size(), 4u);
+  EXPECT_EQ(u32At(translation->value, 0), 0x0407u | 1252u << 16) << "language 0x0407, code page 1252";
+}
+
+TEST_F(ExeInspection, ManifestAsksForAdministratorAndDeclaresDpiAndSupportedWindows) {
+  const std::string text = manifest();
+  ASSERT_FALSE(text.empty()) << "no manifest resource 24/1";
+  const struct {
+    const char* what;
+    const char* needle;
+  } expected[] = {
+      {"elevation", "level=\"requireAdministrator\""},
+      {"DPI awareness", ">true</dpiAware>"},
+      {"common controls 6", "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""},
+      {"Vista", "{e2011457-1546-43c5-a5fe-008deee3d3f0}"},
+      {"Windows 7", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"},
+      {"Windows 8", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"},
+      {"Windows 8.1", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}"},
+      {"Windows 10 and 11", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"},
+  };
+  for (const auto& [what, needle] : expected) {
+    EXPECT_NE(text.find(needle), std::string::npos) << what << ": " << needle;
+  }
+}
+
+TEST_F(ExeInspection, IconHas16And32PixelImagesIn16And256Colours) {
+  const auto group = image().findResource("#14", "#1");
+  ASSERT_TRUE(group) << "no icon group 1";
+  const std::vector<std::uint8_t> dir(group->data.begin(), group->data.end());
+  ASSERT_GE(dir.size(), 6u);
+  const std::size_t count = dir[4] | dir[5] << 8;
+  ASSERT_GE(dir.size(), 6 + count * 14);
+
+  std::set<std::pair<int, int>> found;  // size, bits per pixel
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint8_t* entry = dir.data() + 6 + i * 14;
+    const int size = entry[0] == 0 ? 256 : entry[0];
+    const int bits = entry[6] | entry[7] << 8;
+    const int id = entry[12] | entry[13] << 8;
+    SCOPED_TRACE("icon " + std::to_string(id));
+    // The image itself must say the same as the group's entry.
+    const auto icon = image().findResource("#3", "#" + std::to_string(id));
+    ASSERT_TRUE(icon);
+    const std::vector<std::uint8_t> bitmap(icon->data.begin(), icon->data.end());
+    ASSERT_GE(bitmap.size(), 40u);
+    EXPECT_EQ(static_cast<int>(u32At(bitmap, 4)), size);
+    EXPECT_EQ(static_cast<int>(u32At(bitmap, 8)), 2 * size) << "colour and mask rows";
+    EXPECT_EQ(bitmap[14] | bitmap[15] << 8, bits);
+    found.emplace(size, bits);
+  }
+  for (const auto& wanted : {std::pair{16, 4}, std::pair{32, 4}, std::pair{16, 8}, std::pair{32, 8}}) {
+    EXPECT_TRUE(found.contains(wanted)) << wanted.first << " pixels at " << wanted.second << " bits";
+  }
+}
+
+TEST_F(ExeInspection, CarriesThePayloadByteForByteAsCustom101InGerman) {
+  const fs::path record = kBuildDir / "Ocxmedic.payload";
+  ASSERT_TRUE(fs::exists(record)) << "the build names its payload in " << record;
+  std::ifstream in(record);
+  const std::string payloadPath((std::istreambuf_iterator<char>(in)), {});
+  const std::vector<std::uint8_t> payload = readFile(payloadPath);
+  ASSERT_FALSE(payload.empty()) << payloadPath;
+
+  const auto carried = image().findResource("CUSTOM", "#101", kGerman);
+  ASSERT_TRUE(carried) << "no resource CUSTOM 101 in language 1031";
+  ASSERT_EQ(carried->data.size(), payload.size());
+  EXPECT_TRUE(std::ranges::equal(carried->data, payload));
+}
+
+// Both stand-ins must be what regsvr32 and the survey need: 32-bit DLLs
+// with their version and the two entry points under their plain names.
+struct StandIn {
+  const char* file;
+  const char* version;
+};
+
+void PrintTo(const StandIn& standIn, std::ostream* out) {
+  *out << standIn.file;
+}
+
+class StandInControl : public ::testing::TestWithParam<StandIn> {};
+
+TEST_P(StandInControl, IsASelfRegisteringDllOfItsVersion) {
+  const fs::path path = kBuildDir / GetParam().file;
+  if (!fs::exists(path)) {
+    GTEST_SKIP() << "no " << path << " (build the mingw-i686 preset first)";
+  }
+  const PeImage dll = PeImage::load(path);
+  EXPECT_EQ(dll.machine(), kMachineI386);
+  EXPECT_EQ(dll.optionalMagic(), kPe32);
+  EXPECT_NE(dll.characteristics() & kFileIsDll, 0);
+
+  const std::vector<std::string> exported = dll.exportedNames();
+  for (const char* entry : {"DllRegisterServer", "DllUnregisterServer"}) {
+    EXPECT_NE(std::ranges::find(exported, entry), exported.end()) << entry;
+  }
+  const auto version = dll.findResource("#16", "#1");
+  ASSERT_TRUE(version);
+  EXPECT_EQ(fileVersion(parseVersionResource(version->data)), GetParam().version);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothVersions, StandInControl,
+                         ::testing::Values(StandIn{"standin-mscomctl-6.1.98.34.ocx", "6.1.98.34"},
+                                           StandIn{"standin-mscomctl-6.1.98.33.ocx", "6.1.98.33"}),
+                         [](const ::testing::TestParamInfo<StandIn>& info) {
+                           std::string name = std::string("v") + info.param.version;
+                           std::ranges::replace(name, '.', '_');
+                           return name;
+                         });
+
+}  // namespace
+}  // namespace ocx::inspect

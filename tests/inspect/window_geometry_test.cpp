@@ -1,0 +1,93 @@
+// The designed window in pixels: the Windows binding places every control
+// with these rectangles.
+#include "platform/win32/window_geometry.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "app/frm_main_ids.h"
+#include "app/frm_main_layout.h"
+
+namespace ocx::win32 {
+namespace {
+
+TEST(TwipsToPixels, RoundsToTheNearestPixel) {
+  const struct {
+    int twips;
+    int dpi;
+    int pixels;
+  } rows[] = {
+      {15, 96, 1},                           // exactly one pixel at 96 dpi
+      {7, 96, 0},                            // 0.47 pixel
+      {8, 96, 1},                            // 0.53 pixel
+      {10695, 96, 713},                      // the client width
+      {9930, 96, 662},                       // the client height
+      {10695, 144, 1070}, {1440, 120, 120},  // an inch is dpi pixels
+      {-8, 96, -1},                          // symmetric about zero
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::to_string(row.twips) + " twips at " + std::to_string(row.dpi) + " dpi");
+    EXPECT_EQ(twipsToPixels(row.twips, row.dpi), row.pixels);
+  }
+}
+
+TEST(ElementRect, PlacesFrameMembersRelativeToTheirFrame) {
+  const WindowLayout& layout = frm_main::layout();
+  // lstStatus lies at 150, 285 inside frameStatus at 120, 6735; 10140 x 1425.
+  const ElementSpec* list = frm_main::findElement(frm_main::lstStatus);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(elementRect(layout, *list, 96), (PixelRect{18, 468, 676, 95}));
+  // A top-level element is placed as designed.
+  const ElementSpec* go = frm_main::findElement(frm_main::cmdGo);
+  ASSERT_NE(go, nullptr);
+  EXPECT_EQ(elementRect(layout, *go, 96), (PixelRect{547, 411, 150, 32}));
+}
+
+// Every element stays inside the client area and inside its frame at the
+// usual DPI settings; rounding must not push one out by a pixel.
+TEST(ElementRect, KeepsEveryElementInsideItsContainerAtCommonDpi) {
+  const WindowLayout& layout = frm_main::layout();
+  for (const int dpi : {96, 120, 144, 192}) {
+    const PixelRect client{0, 0, twipsToPixels(layout.clientWidth, dpi), twipsToPixels(layout.clientHeight, dpi)};
+    for (const ElementSpec& element : layout.elements) {
+      SCOPED_TRACE(displayName(element) + " at " + std::to_string(dpi) + " dpi");
+      const PixelRect rect = elementRect(layout, element, dpi);
+      PixelRect outer = client;
+      if (element.container != kWindowItself) {
+        const ElementSpec* frame = frm_main::findElement(element.container);
+        ASSERT_NE(frame, nullptr);
+        outer = elementRect(layout, *frame, dpi);
+      }
+      EXPECT_GT(rect.width, 0);
+      EXPECT_GT(rect.height, 0);
+      EXPECT_GE(rect.left, outer.left);
+      EXPECT_GE(rect.top, outer.top);
+      EXPECT_LE(rect.left + rect.width, outer.left + outer.width);
+      EXPECT_LE(rect.top + rect.height, outer.top + outer.height);
+    }
+  }
+}
+
+TEST(ElementRect, RejectsAContainerThatIsNotInTheLayout) {
+  const ElementSpec orphan{7,  "orphan", -1, ElementKind::Label,  99,  "", 0,   0,
+                           10, 10,       0,  TextColour::Default, 400, 0,  true};
+  const ElementSpec loopA{1, "a", -1, ElementKind::Frame, 2, "", 0, 0, 10, 10, 0, TextColour::Default, 400, 0, true};
+  const ElementSpec loopB{2, "b", -1, ElementKind::Frame, 1, "", 0, 0, 10, 10, 1, TextColour::Default, 400, 0, true};
+  const ElementSpec orphanOnly[] = {orphan};
+  const ElementSpec loop[] = {loopA, loopB};
+  const WindowLayout withOrphan{"", 100, 100, "Verdana", 8.25, orphanOnly};
+  const WindowLayout withLoop{"", 100, 100, "Verdana", 8.25, loop};
+  EXPECT_THROW(static_cast<void>(elementRect(withOrphan, orphan, 96)), std::invalid_argument);
+  EXPECT_THROW(static_cast<void>(elementRect(withLoop, loopA, 96)), std::invalid_argument);
+}
+
+TEST(FontHeight, IsThePointSizeInPixelsNegated) {
+  EXPECT_EQ(fontHeight(8.25, 96), -11);
+  EXPECT_EQ(fontHeight(8.25, 120), -14);
+  EXPECT_EQ(fontHeight(8.25, 144), -17);
+}
+
+}  // namespace
+}  // namespace ocx::win32

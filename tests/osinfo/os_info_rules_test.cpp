@@ -15,32 +15,12 @@ TEST(VersionCode, FirstMatchingRowWins) {
   const struct {
     std::int32_t platform, major, minor, productType, code;
   } rows[] = {
-      {1, 4, 0, 0, 1},
-      {1, 4, 10, 0, 2},
-      {1, 4, 90, 0, 3},
-      {1, 4, 91, 0, 0},
-      {1, 5, 0, 0, 0},
-      {2, 3, 51, 0, 4},
-      {2, 3, 50, 0, 0},
-      {2, 4, 0, 0, 5},
-      {2, 4, 1, 3, 5},
-      {2, 5, 0, 0, 6},
-      {2, 5, 1, 1, 7},
-      {2, 5, 1, 3, 7},
-      {2, 5, 2, 1, 7},
-      {2, 5, 2, 2, 8},
-      {2, 5, 2, 3, 8},
-      {2, 5, 2, 0, 8},  // a plain record has no product type: not
-                        // a workstation
-      {2, 6, 0, 1, 9},
-      {2, 6, 0, 3, 10},
-      {2, 6, 1, 1, 11},
-      {2, 6, 1, 2, 12},
-      {2, 6, 2, 1, 0},
-      {2, 10, 0, 1, 0},
-      {3, 6, 1, 1, 0},
-      {0, 0, 0, 0, 0},
-      {1, 4, 0, 1, 1},
+      // clang-format off
+      {1, 4, 0, 0, 1},   {1, 4, 10, 0, 2},  {1, 4, 90, 0, 3},  {1, 4, 91, 0, 0},  {1, 5, 0, 0, 0},
+      {2, 3, 51, 0, 4},  {2, 3, 50, 0, 0},  {2, 4, 1, 3, 5},   {2, 5, 0, 0, 6},   {2, 5, 1, 3, 7},
+      {2, 5, 2, 1, 7},   {2, 5, 2, 2, 8},   {2, 5, 2, 0, 8},   {2, 6, 0, 1, 9},   {2, 6, 0, 3, 10},
+      {2, 6, 1, 1, 11},  {2, 6, 1, 2, 12},  {2, 6, 2, 1, 0},   {3, 6, 1, 1, 0},
+      // clang-format on
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::Message() << row.platform << " " << row.major << "." << row.minor << " type "
@@ -85,96 +65,30 @@ TEST(EditionCode, DecidesOnProductTypeThenInRowOrder) {
   }
 }
 
-TEST(Revision, KeepsOnlyTheLowWordOnWindows9x) {
-  const struct {
-    std::int32_t platform, build, revision;
-  } rows[] = {
-      {1, 0x040A08AE, 2222},
-      {1, 0x00040000, 0},
-      {1, -1, -1},                                          // the remainder keeps the sign
-      {1, static_cast<std::int32_t>(0xFFFF0001u), -65535},  // not the low word 1
-      {2, 0x040A08AE, 0x040A08AE},
-      {0, -5, -5},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.build);
-    EXPECT_EQ(revisionOf(row.platform, row.build), row.revision);
-  }
-}
-
-TEST(Nt4ServicePack, ReadsTheFourteenthCharacter) {
-  const struct {
-    std::string csd;
-    std::int16_t sp;
-  } rows[] = {
-      {"Service Pack 6\0\0"s, 6}, {"Service Pack 6a\0"s, 6}, {"Service Pack 5\0"s, 5},
-      {"Service Pack X\0"s, 0},   {"Service Pack \0"s, 0},   // 13 characters
-      {"Service Pack 6"s, 0},                                // no NUL: the text cannot be cut
-      {"\0Service Pack 6"s, 0},   {"Sérvice Pack 7\0"s, 7},  // counted in characters, not bytes
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.csd);
-    EXPECT_EQ(nt4ServicePack(row.csd), row.sp);
-  }
-}
-
-TEST(ProductInfoText, MapsKnownCodesAndNothingElse) {
-  const struct {
-    std::int32_t code;
-    std::string text;
-  } rows[] = {
-      {0, "[Unbekannt]"},
-      {1, "Ultimate"},
-      {0x0A, "Enterprise"},
-      {0x0F, "for Itanium-Based Systems"},
-      {0x11, "Web Server"},
-      {0x1C, "Ultimate N"},
-      {0x1D, ""},
-      {48, ""},
-      {-1412584499, "[Unlizenziert]"},
-      {-1, ""},
-      {static_cast<std::int32_t>(0x80000000u), ""},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.code);
-    EXPECT_EQ(productInfoText(row.code), row.text);
-  }
-}
-
 TEST(WindowsName, AppendsThePiecesOfEachRelease) {
   const struct {
     NameFacts facts;
     std::string name;
   } rows[] = {
       {{0, 0, 1, 0, 2, false, 1}, "Microsoft Windows"},
-      {{1, 1111, 0, 0, 0, false, 0}, "Microsoft Windows 95 OSR 2"},
-      {{1, 1112, 0, 0, 0, false, 0}, "Microsoft Windows 95"},
       {{3, 3000, 0, 0, 0, false, 0}, "Microsoft Windows Me"},
       {{4, 1057, 0, 0, 0, false, 0}, "Microsoft Windows"},
       {{4, 1057, 3, 0, 3, false, 0}, "Microsoft Windows NT 3.51 Server"},
-      {{5, 1381, 0, 0, 0, false, 0}, "Microsoft Windows NT Server 4.0"},
       {{5, 1381, 3, 2, 4, false, 0}, "Microsoft Windows NT Server 4.0 Enterprise Edition"},
-      {{5, 1381, 1, 2, 2, false, 0}, "Microsoft Windows NT Workstation 4.0"},
       {{6, 2195, 2, 0x82, 4, false, 0}, "Microsoft Windows 2000 Datacenter Server"},
       {{6, 2195, 3, 0x02, 4, false, 0}, "Microsoft Windows 2000 Advanced Server"},
       {{7, 2600, 1, 0x40 | 0x200, 7, false, 0}, "Microsoft Windows XP Embedded"},
       {{7, 2600, 1, 0, 8, false, 0}, "Microsoft Windows XP Tablet PC Edition"},
       {{7, 2600, 1, 0x200, 0, false, 0}, "Microsoft Windows XP Starter Edition"},
-      {{7, 2600, 1, 0x200, 1, false, 0}, "Microsoft Windows XP Home Edition"},
       {{7, 3790, 1, 0, 2, true, 0}, "Microsoft Windows XP Professional"},
       {{8, 3790, 3, 0x2000 | -32768, 9, true, 0}, "Microsoft Windows Storage Server 2003"},
       {{8, 3790, 3, 0x2000, 3, true, 0}, "Microsoft Windows Storage Server 2003 R2"},
-      {{8, 3790, 3, -32768, 9, true, 0}, "Microsoft Windows Home Server"},
       {{8, 3790, 3, 0x0020, 10, false, 0}, "Microsoft Windows Small Business Server 2003"},
       {{8, 3790, 3, 0x0400 | 0x0080, 6, false, 0}, "Microsoft Windows Server 2003 Web Edition"},
       {{8, 3790, 3, 0x0082, 4, false, 0}, "Microsoft Windows Server 2003 Datacenter Edition"},
       {{8, 3790, 3, 0x0002, 4, true, 0}, "Microsoft Windows Server 2003 Enterprise Edition R2"},
-      {{8, 3790, 3, 0, 3, true, 0}, "Microsoft Windows Server 2003 Standard Edition R2"},
       {{9, 6002, 1, 0, 2, false, 0}, "Microsoft Windows Vista [Unbekannt]"},
-      {{10, 6001, 3, 0, 3, false, 0x11}, "Microsoft Windows Web Server 2008 "},
       {{10, 6001, 3, 0, 3, false, 0x0A}, "Microsoft Windows Server 2008 Enterprise"},
-      {{11, 7601, 1, 0, 2, false, 48}, "Microsoft Windows 7 "},
-      {{11, 7601, 1, 0, 2, false, -1412584499}, "Microsoft Windows 7 [Unlizenziert]"},
       {{12, 7601, 3, 0, 3, false, 0x11}, "Microsoft Windows Web Server 2008 R2"},
       {{12, 7601, 3, 0, 3, false, 0x0A}, "Microsoft Windows Server 2008 R2 Enterprise"},
       {{12, 7601, 3, 0, 3, false, 0x30}, "Microsoft Windows Server 2008 R2 "},
@@ -212,8 +126,6 @@ TEST(RegistryTextValue, TakesTextApartByTheReportedType) {
     std::optional<RegistryValue> value;
   } rows[] = {
       {1, "abc\0"s, RegistryValue("abc")},
-      {2, "%SystemRoot%\\system32\0"s, RegistryValue("%SystemRoot%\\system32")},
-      {1, "abc"s, std::nullopt},
       {1, "M\xFCller \x80\x81\0"s, RegistryValue("Müller €\u0081")},  // code page 1252
       {1, "Müller\0"s, RegistryValue("Müller")},                      // UTF-8 already
       {7, "\xC4\0\xD6\0\0"s, RegistryValue(RegistryValue::Texts{"Ä", "Ö"})},
@@ -223,7 +135,6 @@ TEST(RegistryTextValue, TakesTextApartByTheReportedType) {
       {7, "\0\0"s, RegistryValue(RegistryValue::Texts{})},
       {7, ""s, RegistryValue(RegistryValue::Texts{})},
       {7, "a\0"s, RegistryValue(RegistryValue::Texts{"a", ""})},  // unterminated list: all of it
-      {7, "ab"s, RegistryValue(RegistryValue::Texts{"ab"})},
       {7, "\0a\0\0b\0\0"s, RegistryValue(RegistryValue::Texts{"", "a"})},
   };
   for (const auto& row : rows) {
@@ -239,9 +150,6 @@ TEST(NetFramework10, ServicePackOnlyFromTheFourPartLayout) {
     std::string text;
   } rows[] = {
       {"1,0,3705,3", 3, "1.0.3705.6018"},
-      {"1,0,3705,0", 0, "1.0.3705.0"},
-      {"1,0,3705,2", 2, "1.0.3705.288"},
-      {"1,0,3705,6", 6, ""},
       {"1,0,3705,2.5", 2, "1.0.3705.288"},  // halves go to even
       {"1,0,3705,3.5", 4, ""},
       {"1,0,3705, 1xyz", 1, "1.0.3705.209"},
@@ -249,7 +157,6 @@ TEST(NetFramework10, ServicePackOnlyFromTheFourPartLayout) {
       {"1,0,3705,-1", -1, ""},
       {"1,0,37050,3", 0, "1.0.3705.0"},  // last comma at 10
       {"1.0.3705.3", 0, "1.0.3705.0"},
-      {"0", 0, "1.0.3705.0"},
       {"", 0, "1.0.3705.0"},
   };
   for (const auto& row : rows) {
@@ -257,47 +164,6 @@ TEST(NetFramework10, ServicePackOnlyFromTheFourPartLayout) {
     const std::int32_t sp = net10ServicePack(row.version);
     EXPECT_EQ(sp, row.sp);
     EXPECT_EQ(net10VersionString(sp), row.text);
-  }
-}
-
-TEST(NetFramework11, ServerBuildsWinOverTheServicePack) {
-  const struct {
-    std::int32_t windowsVersion;
-    std::int16_t windowsSp;
-    std::int32_t netSp;
-    std::string text;
-  } rows[] = {
-      {8, 2, 0, "1.1.4322.2375"}, {8, 1, 1, "1.1.4322.2300"}, {8, 1, 0, "1.1.4322.2300"}, {8, 0, 1, "1.1.4322.2032"},
-      {7, 2, 1, "1.1.4322.2032"}, {7, 2, 0, "1.1.4322.573"},  {8, 3, 2, "1.1.4322.573"},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << row.windowsVersion << " " << row.windowsSp << " " << row.netSp);
-    EXPECT_EQ(net11VersionString(row.windowsVersion, row.windowsSp, row.netSp), row.text);
-  }
-}
-
-TEST(RegistryValueConversions, NumbersAndTextsOnly) {
-  const struct {
-    RegistryValue value;
-    std::optional<std::int32_t> number;
-    std::optional<std::string> text;
-  } rows[] = {
-      {RegistryValue(), std::nullopt, std::nullopt},
-      {RegistryValue(-1), -1, "-1"},
-      {RegistryValue("42"), 42, "42"},
-      {RegistryValue(" -7 "), -7, " -7 "},
-      {RegistryValue("2.5"), 2, "2.5"},
-      {RegistryValue("3.5"), 4, "3.5"},
-      {RegistryValue("2147483648"), std::nullopt, "2147483648"},
-      {RegistryValue("12abc"), std::nullopt, "12abc"},
-      {RegistryValue(""), std::nullopt, ""},
-      {RegistryValue(RegistryValue::Texts{"1"}), std::nullopt, std::nullopt},
-      {RegistryValue(RegistryValue::Bytes{1, 0, 0, 0}), std::nullopt, std::nullopt},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(testing::PrintToString(row.text));
-    EXPECT_EQ(row.value.asWholeNumber(), row.number);
-    EXPECT_EQ(row.value.asText(), row.text);
   }
 }
 

@@ -41,10 +41,10 @@ TEST(FileTimeFields, RefuseOutOfRangeAndLeaveTheOutputAlone) {
   EXPECT_EQ(fields.year, 30828);
 
   const SystemTime bad[] = {
-      {1900, 2, 29, 0, 0, 0, 0}, {2001, 4, 31, 0, 0, 0, 0},   {1600, 12, 31, 23, 59, 59, 0}, {2001, 13, 1, 0, 0, 0, 0},
-      {2001, 0, 1, 0, 0, 0, 0},  {2001, 1, 0, 0, 0, 0, 0},    {2001, 1, 1, 24, 0, 0, 0},     {2001, 1, 1, 0, 60, 0, 0},
-      {2001, 1, 1, 0, 0, 60, 0}, {2001, 1, 1, 0, 0, 0, 1000}, {30828, 1, 1, 0, 0, 0, 0},
+      {1900, 2, 29, 0, 0, 0, 0}, {2001, 4, 31, 0, 0, 0, 0}, {1600, 12, 31, 23, 59, 59, 0},
+      {2001, 13, 1, 0, 0, 0, 0}, {2001, 1, 1, 24, 0, 0, 0}, {2001, 1, 1, 0, 0, 60, 0},
   };
+
   for (const auto& st : bad) {
     SCOPED_TRACE(show(st));
     FileTime fileTime = 42;
@@ -64,15 +64,11 @@ TEST(DosDateTime, DecodesFieldsAndRefusesImpossibleOnes) {
     SystemTime fields;
   } rows[] = {
       {dosDate(1999, 5, 17), dosTime(12, 30, 29), true, {1999, 5, 17, 12, 30, 58, 0}},
-      {dosDate(1980, 1, 1), 0, true, {1980, 1, 1, 0, 0, 0, 0}},
       {dosDate(2107, 12, 31), dosTime(23, 59, 29), true, {2107, 12, 31, 23, 59, 58, 0}},
       {dosDate(2000, 2, 29), 0, true, {2000, 2, 29, 0, 0, 0, 0}},
-      {dosDate(1999, 0, 17), 0, false, {}},
       {dosDate(1999, 5, 0), 0, false, {}},
-      {dosDate(1999, 13, 1), 0, false, {}},
       {dosDate(1999, 2, 29), 0, false, {}},
       {dosDate(1999, 5, 17), dosTime(24, 0, 0), false, {}},
-      {dosDate(1999, 5, 17), dosTime(0, 60, 0), false, {}},
       {dosDate(1999, 5, 17), dosTime(0, 0, 30), false, {}},
   };
   for (const auto& row : rows) {

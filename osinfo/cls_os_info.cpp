@@ -301,8 +301,8 @@ RegistryValue clsOSInfo::pGetRegistryValue(RootKey hKey, const std::string& SubK
       std::uint32_t readType = type;
       std::uint32_t readSize = size;
       RegStatus status = registry.queryValue(key.get(), ValueName, readType, buffer, readSize);
-      // The size is counted in the ANSI code page, our text is UTF-8 and may
-      // need more room; take the room the registry asks for.
+      // The size is counted in the ANSI code page; a binding that hands the
+      // text over in UTF-8 needs more room for the same text, so give it.
       if (status == static_cast<RegStatus>(win32_error::kMoreData) && readSize > buffer.size()) {
         buffer.assign(readSize, 0);
         status = registry.queryValue(key.get(), ValueName, readType, buffer, readSize);

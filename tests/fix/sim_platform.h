@@ -18,19 +18,17 @@ class SimPlatform {
   explicit SimPlatform(const std::string& profile = "{}")
       : machine_(sim::Machine::fromProfileText(profile, "test-profile.json")),
         window_(frm_main::layout(), machine_.get()),
-        platform_{machine_->registry(),  window_,           machine_->files(),
-                  machine_->versions(),  machine_->shell(), machine_->resources(),
-                  machine_->processes(), machine_->os(),    machine_->clock()} {}
+        platform_(over(machine_->registry())) {}
+
+  // The same machine with its registry reached through `registry`.
+  Platform over(Registry& registry) {
+    sim::Machine& m = *machine_;
+    return {registry, window_, m.files(), m.versions(), m.shell(), m.resources(), m.processes(), m.os(), m.clock()};
+  }
 
   sim::Machine& machine() { return *machine_; }
   sim::HeadlessWindow& window() { return window_; }
   Platform& platform() { return platform_; }
-
-  // Whether the key opens for reading below HKEY_CLASSES_ROOT.
-  bool classesKeyExists(const std::string& path) {
-    RegKey key;
-    return key.open(machine_->registry(), RootKey::ClassesRoot, path, reg_access::kReadValues) == 0;
-  }
 
  private:
   std::unique_ptr<sim::Machine> machine_;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -12,21 +13,15 @@ namespace {
 
 using control_names::kTypeLib20Key;
 using control_names::kTypeLib21Key;
+using control_names::kTypeLibKey;
 
-// Passes every call to the simulated registry and notes how keys were opened,
-// which the simulated registry cannot show for keys outside SOFTWARE.
+// The simulated registry, noting the rights that keys are opened with: for
+// keys outside SOFTWARE both views are one, so only the rights tell them apart.
 class RecordingRegistry : public Registry {
  public:
   explicit RecordingRegistry(Registry& inner) : inner_(inner) {}
-  struct Open {
-    std::string subKey;
-    std::uint32_t sam;
-  };
-  std::vector<Open> opens;
-  int openKeys = 0;
-
   RegStatus openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegHandle& key) override {
-    opens.push_back({subKey, sam});
+    opens.emplace_back(subKey, sam);
     return counted(inner_.openKey(root, subKey, sam, key));
   }
   RegStatus openSubKey(RegHandle parent, const std::string& subKey, std::uint32_t sam, RegHandle& key) override {
@@ -39,124 +34,90 @@ class RecordingRegistry : public Registry {
                        std::uint32_t& size) override {
     return inner_.queryValue(key, name, type, buffer, size);
   }
-  RegStatus closeKey(RegHandle key) override {
-    --openKeys;
-    return inner_.closeKey(key);
-  }
+  RegStatus closeKey(RegHandle key) override { return --stillOpen, inner_.closeKey(key); }
   RegStatus deleteKeyTree(RegHandle parent, const std::string& child) override {
     return inner_.deleteKeyTree(parent, child);
   }
 
-  // The rights of the opens of `subKey`, in order.
   std::vector<std::uint32_t> samsFor(const std::string& subKey) const {
     std::vector<std::uint32_t> sams;
-    for (const auto& open : opens) {
-      if (open.subKey == subKey) sams.push_back(open.sam);
+    for (const auto& [key, sam] : opens) {
+      if (key == subKey) sams.push_back(sam);
     }
     return sams;
   }
+  std::vector<std::pair<std::string, std::uint32_t>> opens;
+  int stillOpen = 0;
 
  private:
-  RegStatus counted(RegStatus status) {
-    if (status == 0) ++openKeys;
-    return status;
-  }
+  RegStatus counted(RegStatus status) { return stillOpen += status == 0, status; }
   Registry& inner_;
 };
 
-struct Recorded {
-  explicit Recorded(const std::string& profile) : sim(profile), registry(sim.machine().registry()) {}
-  test::SimPlatform sim;
-  RecordingRegistry registry;
-  Platform platform{registry,
-                    sim.window(),
-                    sim.machine().files(),
-                    sim.machine().versions(),
-                    sim.machine().shell(),
-                    sim.machine().resources(),
-                    sim.machine().processes(),
-                    sim.machine().os(),
-                    sim.machine().clock()};
-};
-
-constexpr char kKeys[] =
-    R"("registry": "REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\)";
-
-std::string withKeys(const std::string& os, const std::string& keyLines) {
-  return "{\"os\": " + os + ", " + kKeys + keyLines + "\"}";
+std::string profileWith(const std::string& before, const std::string& keys) {
+  return "{" + before + R"("registry": "REGEDIT4\r\n\r\n)" + keys + "\"}";
 }
+const std::string k20 = R"([HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\2.0]\r\n)";
+const std::string k21 = R"([HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\2.1]\r\n@=\"x\"\r\n)";
 
-TEST(TypeLibExists, OpensTheExactVersionKeyForReadingInThe64BitViewOn64BitWindows) {
-  const std::string only20 = R"(2.0]\r\n)";
-  const std::string both = R"(2.0]\r\n[HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\2.1]\r\n)";
-  const std::string only21 = R"(2.1]\r\n@=\"x\"\r\n)";
-  const struct {
-    const char* name;
-    std::string profile;
-    bool has20, has21;
-    std::uint32_t sam;
-  } rows[] = {
-      {"64-bit, both keys", "{}", true, true, 0x119},
-      {"32-bit, both, empty keys", withKeys(R"({"bits": 32})", both), true, true, 0x19},
-      {"64-bit, only 2.0", withKeys("{}", only20), true, false, 0x119},
-      {"32-bit, only 2.1", withKeys(R"({"bits": 32})", only21), false, true, 0x19},
-      {"2.0 refused", R"({"faults": [{"op": "reg_open", "error": 5,
-          "path": "HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\2.0"}]})",
-       false, true, 0x119},
+TEST(TypeLibExists, OpensTheVersionKeyForReadingInThe64BitViewOn64BitWindows) {
+  const std::string bits32 = R"("os": {"bits": 32}, )";
+  const std::string refuse20 = R"("faults": [{"op": "reg_open", "error": 5, "path": )" +
+                               nlohmann::json(std::string("HKEY_CLASSES_ROOT\\") + kTypeLib20Key).dump() + "}], ";
+  // clang-format off
+  const struct { const char* name; std::string profile; bool has20, has21; std::uint32_t sam; } rows[] = {
+      {"64-bit, both", profileWith("", k20 + k21), true, true, 0x119},
+      {"32-bit, both", profileWith(bits32, k20 + k21), true, true, 0x19},
+      {"64-bit, only 2.0", profileWith("", k20), true, false, 0x119},
+      {"32-bit, only 2.1", profileWith(bits32, k21), false, true, 0x19},
+      {"2.0 refused", profileWith(refuse20, k20 + k21), false, true, 0x119},
   };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    Recorded rec(row.profile);
-    modBugfix fix(rec.platform);
+    test::SimPlatform sim(row.profile);
+    RecordingRegistry registry(sim.machine().registry());
+    Platform platform = sim.over(registry);
+    modBugfix fix(platform);
     EXPECT_EQ(fix.TypeLib20Exists(), row.has20);
     EXPECT_EQ(fix.TypeLib21Exists(), row.has21);
-    EXPECT_EQ(rec.registry.samsFor(kTypeLib20Key), std::vector<std::uint32_t>{row.sam});
-    EXPECT_EQ(rec.registry.samsFor(kTypeLib21Key), std::vector<std::uint32_t>{row.sam});
-    EXPECT_EQ(rec.registry.openKeys, 0);
+    EXPECT_EQ(registry.samsFor(kTypeLib20Key), std::vector<std::uint32_t>{row.sam});
+    EXPECT_EQ(registry.samsFor(kTypeLib21Key), std::vector<std::uint32_t>{row.sam});
+    EXPECT_EQ(registry.stillOpen, 0);
   }
 }
 
 TEST(DeleteRegistryKey, RemovesTheChildWithItsSubtreeBelowTheParent) {
-  const std::string tree =
-      R"(2.0\\0\\win32]\r\n@=\"C:\\\\x.ocx\"\r\n[HKEY_CLASSES_ROOT\\Stray\\Inner]\r\n[HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\2.1]\r\n)";
-  const struct {
-    const char* name;
-    std::string profile, keyPath, parentOpened;
-    std::vector<std::string> gone, kept;
-  } rows[] = {
-      {"the 2.0 key",
-       withKeys("{}", tree),
-       kTypeLib20Key,
-       control_names::kTypeLibKey,
-       {kTypeLib20Key},
-       {kTypeLib21Key, "Stray\\Inner"}},
-      {"no backslash", withKeys("{}", tree), "Stray", "", {"Stray"}, {kTypeLib20Key, kTypeLib21Key}},
-      {"missing child", withKeys("{}", tree), "TypeLib\\Nothing", "TypeLib", {}, {kTypeLib20Key, kTypeLib21Key}},
-      {"missing parent", withKeys("{}", tree), "Nowhere\\2.0", "Nowhere", {}, {kTypeLib20Key, "Stray"}},
-      {"no administrator",
-       withKeys("{}", tree).insert(1, R"("admin": false, )"),
-       kTypeLib20Key,
-       control_names::kTypeLibKey,
-       {},
-       {kTypeLib20Key}},
-      {"deletion fails",
-       withKeys("{}", tree).insert(1, R"("faults": [{"op": "reg_delete", "error": 5}], )"),
-       kTypeLib20Key,
-       control_names::kTypeLibKey,
-       {},
-       {kTypeLib20Key}},
+  const std::string keys =
+      k20 + k21 +
+      R"([HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\2.0\\0\\win32]\r\n@=\"C:\\\\x.ocx\"\r\n[HKEY_CLASSES_ROOT\\Stray\\Inner]\r\n)";
+  const std::string noAdmin = R"("admin": false, )";
+  const std::string deleteFails = R"("faults": [{"op": "reg_delete", "error": 5}], )";
+  // clang-format off
+  const struct { const char* name; std::string before, keyPath, parent; std::vector<std::string> gone, kept; } rows[] = {
+      {"2.0", "", kTypeLib20Key, kTypeLibKey, {kTypeLib20Key}, {kTypeLib21Key, "Stray\\Inner"}},
+      {"no backslash", "", "Stray", "", {"Stray"}, {kTypeLib20Key, kTypeLib21Key}},
+      {"missing child", "", "TypeLib\\Nothing", "TypeLib", {}, {kTypeLib20Key, kTypeLib21Key}},
+      {"missing parent", "", "Nowhere\\2.0", "Nowhere", {}, {kTypeLib20Key, "Stray"}},
+      {"no administrator", noAdmin, kTypeLib20Key, kTypeLibKey, {}, {kTypeLib20Key}},
+      {"deletion fails", deleteFails, kTypeLib20Key, kTypeLibKey, {}, {kTypeLib20Key}},
   };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    Recorded rec(row.profile);
-    modBugfix fix(rec.platform);
-    fix.DeleteRegistryKey(row.keyPath, RootKey::ClassesRoot);
-    ASSERT_EQ(rec.registry.opens.size(), 1u);
-    EXPECT_EQ(rec.registry.opens[0].subKey, row.parentOpened);
-    EXPECT_EQ(rec.registry.opens[0].sam, 0xF003Fu);
-    EXPECT_EQ(rec.registry.openKeys, 0);
-    for (const auto& key : row.gone) EXPECT_FALSE(rec.sim.classesKeyExists(key)) << key;
-    for (const auto& key : row.kept) EXPECT_TRUE(rec.sim.classesKeyExists(key)) << key;
+    test::SimPlatform sim(profileWith(row.before, keys));
+    RecordingRegistry registry(sim.machine().registry());
+    Platform platform = sim.over(registry);
+    modBugfix(platform).DeleteRegistryKey(row.keyPath, RootKey::ClassesRoot);
+    ASSERT_EQ(registry.opens.size(), 1u);
+    EXPECT_EQ(registry.opens[0], std::make_pair(row.parent, 0xF003Fu));
+    EXPECT_EQ(registry.stillOpen, 0);
+    auto exists = [&](const std::string& key) {
+      RegKey open;
+      return open.open(sim.machine().registry(), RootKey::ClassesRoot, key, reg_access::kReadValues) == 0;
+    };
+    for (const auto& key : row.gone) EXPECT_FALSE(exists(key)) << key;
+    for (const auto& key : row.kept) EXPECT_TRUE(exists(key)) << key;
   }
 }
 

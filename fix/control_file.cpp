@@ -36,8 +36,8 @@ std::string padded(std::int32_t value, std::size_t digits) {
 std::string modBugfix::GetFileVersionString(const std::string& path) {
   try {
     const std::uint32_t size = platform_.versions.fileVersionInfoSize(path);
-    // The size is a signed Long in the reading code; a size with the top bit
-    // set counts as none at all.
+    // No version block comes near 2 GiB: a size with the top bit set is
+    // garbage and counts as none.
     if (static_cast<std::int32_t>(size) <= 0) {
       return {};
     }

@@ -1,0 +1,677 @@
+#!/usr/bin/env python3
+"""End-to-end tests: the real Ocxmedic.exe in Wine prefixes prepared as broken
+machines, worked through the UI driver (tools/ui-driver) like a user would.
+
+One CTest test runs one step of this script:
+
+  base --arch A              a fresh prefix with the old control installed
+  machine --arch A --version V
+                             a copy of it that reports Windows version V
+  SCENARIO --arch A --version V
+                             the program run on a copy of that machine
+
+Exit codes: 0 passed, 1 failed, 77 skipped (Wine cannot be had here; with
+CI=true that is a failure instead).
+"""
+
+from __future__ import annotations
+
+import argparse
+import contextlib
+import datetime as dt
+import json
+import os
+import re
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+SKIP = 77
+
+TYPELIB = r"TypeLib\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}"
+OLD_VERSION = "6.1.98.33"
+NEW_VERSION = "6.1.98.34"
+ARCHES = ("win32", "win64")
+VERSIONS = ("winxp", "win2003", "vista", "win7", "win81", "win10")
+
+# What Wine 8 reports for each version it can play (winecfg -v). Wine has no
+# 64-bit Windows XP under the name winxp; its winxp64 is XP Professional x64,
+# version 5.2 with a workstation product type, which is the nearest thing.
+REPORTED = {
+    "winxp": (5, 1, 2600, "Service Pack 3"),
+    "winxp64": (5, 2, 3790, "Service Pack 2"),
+    "win2003": (5, 2, 3790, "Service Pack 2"),
+    "vista": (6, 0, 6002, "Service Pack 2"),
+    "win7": (6, 1, 7601, "Service Pack 1"),
+    "win81": (6, 3, 9600, ""),
+    "win10": (10, 0, 18362, ""),
+}
+
+# How the product name of the Windows line begins on each of them. Windows
+# 8.1 and 10 have no name of their own in the program's table.
+NAME_START = {
+    "winxp": "Microsoft Windows XP ",
+    "winxp64": "Microsoft Windows XP ",
+    "win2003": "Microsoft Windows Server 2003 ",
+    "vista": "Microsoft Windows Vista ",
+    "win7": "Microsoft Windows 7 ",
+    "win81": "Microsoft Windows",
+    "win10": "Microsoft Windows",
+}
+
+
+class Failure(AssertionError):
+    pass
+
+
+class Unavailable(Exception):
+    pass
+
+
+def check(condition: bool, message: str) -> None:
+    if not condition:
+        raise Failure(message)
+
+
+def check_equal(actual, expected, what: str) -> None:
+    if actual != expected:
+        raise Failure(f"{what}:\n  expected {expected!r}\n  actual   {actual!r}")
+
+
+def wine_version_name(arch: str, version: str) -> str:
+    return "winxp64" if (arch, version) == ("win64", "winxp") else version
+
+
+def system_folder(arch: str) -> str:
+    """The folder where a 32-bit program finds the installed control."""
+    return "syswow64" if arch == "win64" else "system32"
+
+
+# --- the program's own texts ---------------------------------------------
+
+
+def load_texts(source_dir: Path) -> dict[str, str]:
+    """The constants of app/texts.h, so that the tests expect exactly what
+    the program is meant to show."""
+    source = (source_dir / "app" / "texts.h").read_text(encoding="utf-8")
+    texts = {}
+    for match in re.finditer(r"inline constexpr char (k\w+)\[\]\s*=\s*(.*?);", source, re.S):
+        literals = re.findall(r'"((?:[^"\\]|\\.)*)"', match.group(2))
+        texts[match.group(1)] = "".join(re.sub(r"\\(.)", lambda m: {"n": "\n", "r": "\r", "t": "\t"}.get(
+            m.group(1), m.group(1)), lit) for lit in literals)
+    for needed in ("kWindowCaption", "kDoneText", "kRowWindows"):
+        check(needed in texts, f"app/texts.h has no {needed}")
+    return texts
+
+
+# --- processes -------------------------------------------------------------
+
+
+class Env:
+    def __init__(self, args: argparse.Namespace):
+        self.work = Path(args.work)
+        self.win32_build = Path(args.win32_build)
+        self.source_dir = Path(args.source_dir)
+        self.sim = args.sim
+        self.exe = self.win32_build / "Ocxmedic.exe"
+        self.driver = self.win32_build / "ui-driver.exe"
+        self.old_control = self.win32_build / f"standin-mscomctl-{OLD_VERSION}.ocx"
+
+    def wine_env(self, prefix: Path, display: str | None = None, arch: str | None = None) -> dict[str, str]:
+        env = {k: v for k, v in os.environ.items() if not k.startswith(("LC_", "WINE", "DISPLAY"))}
+        # One locale everywhere, so that the ANSI code page is 1252 as on a
+        # German Windows, whatever the calling shell uses.
+        env.update(LANG="C.UTF-8", WINEPREFIX=str(prefix), WINEDEBUG="-all",
+                   WINEDLLOVERRIDES="mscoree=;mshtml=")
+        if display:
+            env["DISPLAY"] = display
+        if arch:
+            env["WINEARCH"] = arch
+        return env
+
+
+def run(cmd: list[str], env: dict[str, str], timeout: float = 300, what: str | None = None) -> str:
+    try:
+        done = subprocess.run(cmd, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                              timeout=timeout, check=False)
+    except subprocess.TimeoutExpired:
+        raise Failure(f"{what or cmd[0]} took longer than {timeout} s") from None
+    out = done.stdout.decode("utf-8", "replace")
+    if done.returncode != 0:
+        raise Failure(f"{what or ' '.join(cmd)} failed with exit code {done.returncode}:\n{out}")
+    return out
+
+
+def wait_wineserver(env: dict[str, str], timeout: float = 120) -> None:
+    """Until every process of the prefix has ended and the registry is on disk."""
+    run(["wineserver", "-w"], env, timeout, "waiting for the prefix's processes")
+
+
+def kill_wineserver(env: dict[str, str]) -> None:
+    subprocess.run(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                   timeout=60, check=False)
+
+
+def check_available(env: Env, need_screen: bool) -> None:
+    for tool in ("wine", "wineserver", "Xvfb"):
+        if shutil.which(tool) is None:
+            raise Unavailable(f"{tool} is not installed (scripts/install-wine installs it)")
+    loader = Path("/lib/ld-linux.so.2")
+    if not loader.exists() or subprocess.run([str(loader), "--version"], stdout=subprocess.DEVNULL,
+                                             stderr=subprocess.DEVNULL).returncode != 0:
+        raise Unavailable("this machine runs no 32-bit programs (scripts/install-wine sets that up)")
+    if need_screen and not Path("/usr/bin/import").exists():
+        raise Unavailable("ImageMagick's import is missing")
+    for path in (env.exe, env.driver, env.old_control):
+        if not path.exists():
+            raise Unavailable(f"{path} is missing: build the mingw-i686 preset first")
+
+
+@contextlib.contextmanager
+def virtual_screen():
+    """An Xvfb of our own; -displayfd lets it pick a display no one uses."""
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                             "-nolisten", "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL, start_new_session=True)
+    os.close(write_end)
+    try:
+        ready, _, _ = select.select([read_end], [], [], 30)
+        number = os.read(read_end, 32).decode().strip() if ready else ""
+        if not number:
+            raise Failure("Xvfb did not start")
+        yield f":{number}"
+    finally:
+        os.close(read_end)
+        with contextlib.suppress(ProcessLookupError):
+            os.killpg(xvfb.pid, signal.SIGTERM)
+        try:
+            xvfb.wait(10)
+        except subprocess.TimeoutExpired:
+            os.killpg(xvfb.pid, signal.SIGKILL)
+            xvfb.wait()
+
+
+# --- prefixes --------------------------------------------------------------
+
+# Wine copies all its DLLs into every prefix (1.3 GB for a 64-bit one), and
+# nothing in these tests writes to them: a copy links them and copies the
+# rest, the registry files and the control file that the repair replaces.
+LINKED_FOLDERS = {"system32", "syswow64", "winsxs"}
+
+
+def clone_prefix(source: Path, target: Path) -> None:
+    shutil.rmtree(target, ignore_errors=True)
+
+    def copy(src: str, dst: str) -> None:
+        parts = Path(src).relative_to(source).parts
+        if (len(parts) > 3 and parts[:2] == ("drive_c", "windows") and parts[2].lower() in LINKED_FOLDERS
+                and parts[-1].upper() != "MSCOMCTL.OCX"):
+            os.link(src, dst)
+        else:
+            shutil.copy2(src, dst)
+
+    shutil.copytree(source, target, symlinks=True, copy_function=copy)
+
+
+def windows_path(path: Path) -> str:
+    return "Z:" + str(path).replace("/", "\\")
+
+
+def make_base(env: Env, arch: str) -> None:
+    prefix = env.work / f"base-{arch}"
+    shutil.rmtree(prefix, ignore_errors=True)
+    prefix.parent.mkdir(parents=True, exist_ok=True)
+    wine = env.wine_env(prefix, arch=arch)
+    try:
+        run(["wine", "wineboot", "-i"], wine, 600, "wineboot")
+        folder = system_folder(arch)
+        shutil.copy2(env.old_control, prefix / "drive_c" / "windows" / folder / "MSCOMCTL.OCX")
+        # Every process of the prefix shows in one virtual desktop, which
+        # draws window frames and which the driver shares with the program.
+        setup = prefix / "ocxmedic-setup.reg"
+        setup.write_text("REGEDIT4\r\n\r\n"
+                         "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n\"Desktop\"=\"Default\"\r\n\r\n"
+                         "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n\"Default\"=\"1024x768\"\r\n\r\n"
+                         f"[HKEY_CLASSES_ROOT\\{TYPELIB}\\2.0]\r\n"
+                         "@=\"Microsoft Windows Common Controls 6.0 (SP6)\"\r\n\r\n", encoding="ascii")
+        run(["wine", "regedit", "/S", windows_path(setup)], wine, 120, "regedit")
+        # The 32-bit regsvr32, as the program itself would start it; it adds
+        # key 2.1 with the control's path.
+        run(["wine", f"C:\\windows\\{folder}\\regsvr32.exe", "/s", f"C:\\windows\\{folder}\\MSCOMCTL.OCX"],
+            wine, 120, "regsvr32 of the old control")
+        wait_wineserver(wine)
+    finally:
+        kill_wineserver(wine)
+    registry = (prefix / "system.reg").read_text(encoding="utf-8", errors="replace").lower()
+    for key in ("2.0", "2.1\\0\\win32"):
+        # The registry file doubles every backslash of a key name.
+        wanted = f"[software\\classes\\{TYPELIB}\\{key}]".lower().replace("\\", "\\\\")
+        check(wanted in registry, f"the base prefix lacks the key HKCR\\{TYPELIB}\\{key}")
+
+
+def machine_dir(env: Env, arch: str, version: str) -> Path:
+    return env.work / f"machine-{arch}-{version}"
+
+
+def make_machine(env: Env, arch: str, version: str) -> None:
+    base = env.work / f"base-{arch}"
+    check((base / "system.reg").exists(), f"no base prefix {base}: its fixture has not run")
+    prefix = machine_dir(env, arch, version)
+    clone_prefix(base, prefix)
+    wine = env.wine_env(prefix)
+    try:
+        run(["wine", "winecfg", "-v", wine_version_name(arch, version)], wine, 120, "winecfg -v")
+        wait_wineserver(wine)
+    finally:
+        kill_wineserver(wine)
+
+
+# --- one run of the program --------------------------------------------------
+
+
+class Session:
+    """The program started on a private copy of a machine, on a screen of its own."""
+
+    def __init__(self, env: Env, arch: str, version: str, name: str):
+        self.env, self.arch, self.version = env, arch, version
+        self.prefix = env.work / "runs" / f"{name}-{arch}-{version}"
+        self.log = self.prefix.parent / f"{name}-{arch}-{version}.log"
+        self._stack = contextlib.ExitStack()
+        self.app: subprocess.Popen | None = None
+
+    def __enter__(self) -> Session:
+        machine = machine_dir(self.env, self.arch, self.version)
+        check((machine / "system.reg").exists(), f"no machine {machine}: its fixture has not run")
+        self.prefix.parent.mkdir(parents=True, exist_ok=True)
+        clone_prefix(machine, self.prefix)
+        try:
+            self.display = self._stack.enter_context(virtual_screen())
+            self.wine = self.env.wine_env(self.prefix, self.display)
+            self._stack.callback(kill_wineserver, self.wine)
+            return self
+        except BaseException:
+            self._stack.close()
+            raise
+
+    def __exit__(self, kind, value, trace) -> None:
+        self._stack.close()
+        if kind is None:
+            shutil.rmtree(self.prefix, ignore_errors=True)
+
+    def start(self) -> None:
+        log = open(self.log, "wb")
+        self._stack.callback(log.close)
+        self.app = subprocess.Popen(["wine", str(self.env.exe)], env=self.wine, stdout=log,
+                                    stderr=subprocess.STDOUT, start_new_session=True)
+
+    def drive(self, *commands: str, window: bool = True, timeout_s: int = 90) -> list[dict]:
+        """Runs the driver once; every command must succeed. With `window`
+        it first finds the program's window, which the commands then share."""
+        if window:
+            return self.drive("wait", *commands, window=False, timeout_s=timeout_s)[1:]
+        cmd = ["wine", str(self.env.driver), f"--timeout={timeout_s * 1000}", *commands]
+        try:
+            done = subprocess.run(cmd, env=self.wine, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                  timeout=timeout_s * len(commands) + 60, check=False)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"the driver hung on {commands}") from None
+        results = [json.loads(line) for line in done.stdout.decode("utf-8").splitlines() if line.startswith("{")]
+        failed = [r for r in results if not r.get("ok")]
+        if failed or done.returncode != 0 or len(results) != len(commands):
+            raise Failure(f"driver {' '.join(commands)} (exit {done.returncode}):\n"
+                          + "\n".join(json.dumps(r, ensure_ascii=False) for r in results))
+        return results
+
+    def settle(self) -> None:
+        """Until the program and every regsvr32 it started have ended."""
+        wait_wineserver(self.wine)
+
+    def unix(self, windows: str) -> Path:
+        check(windows[1:3] == ":\\", f"not an absolute path: {windows}")
+        return self.prefix / "drive_c" / Path(*windows[3:].split("\\"))
+
+    def screenshot(self, window_rect: list[int], target: Path) -> None:
+        x, y, w, h = window_rect
+        target.parent.mkdir(parents=True, exist_ok=True)
+        run(["/usr/bin/import", "-display", self.display, "-window", "root", "-crop", f"{w}x{h}+{x}+{y}",
+             "+repage", str(target)], self.wine, 60, "import")
+        check(target.exists() and target.stat().st_size > 1000, f"no screenshot written to {target}")
+
+
+# --- what the tests read from the driver's output ----------------------------
+
+
+def elements(dump: dict) -> dict[str, dict]:
+    return {e["name"]: e for e in dump["elements"] if e["name"]}
+
+
+def survey_rows(texts: dict[str, str]) -> list[tuple[int, str]]:
+    return [(0, texts["kRowWindows"]), (5, texts["kRowInstalled"]), (6, texts["kRowAvailable"]),
+            (7, texts["kRowRegPath20"]), (8, texts["kRowRegPath21"])]
+
+
+def status_report(rows: list[tuple[str, str]], options: list[tuple[str, int]], lines: list[str],
+                  texts: dict[str, str]) -> bytes:
+    text = "".join(f"{title}\t{value}\r\n" for title, value in rows) + "\r\n"
+    text += "".join(f"{caption}:\t{texts['kSelected'] if value == 1 else texts['kNotSelected']}\r\n"
+                    for caption, value in options)
+    text += "".join(f"\r\n{line}" for line in lines)
+    return text.encode("cp1252")
+
+
+OPTIONS = ("chkReplaceControl", "chkReRegisterControl", "chkKillRegPath")
+
+
+class Expect:
+    """What one machine should show, from the facts Wine reports for it."""
+
+    def __init__(self, texts: dict[str, str], arch: str, version: str, facts: dict):
+        self.texts, self.arch = texts, arch
+        self.wine_version = wine_version_name(arch, version)
+        self.facts = facts
+        folder = r"C:\windows\SysWOW64" if arch == "win64" else r"C:\windows\system32"
+        self.installed = folder + r"\MSCOMCTL.OCX"
+        self.temp_copy = facts["temp"] + "MSCOMCTL.OCX"
+
+    def windows_line_parts(self) -> tuple[str, str]:
+        """The line without its product name, and how the name begins."""
+        major, minor, build, csd = REPORTED[self.wine_version]
+        bits = 64 if self.arch == "win64" else 32
+        return f" {bits} Bit (Version {major}.{minor}.{build}) {csd}", NAME_START[self.wine_version]
+
+    def survey_values(self, name: str) -> dict[int, str]:
+        tail, _ = self.windows_line_parts()
+        t = self.texts
+        return {
+            0: name + tail,
+            5: self.installed + t["kVersionInfix"] + "6.01.98.33",
+            6: self.temp_copy + t["kVersionInfix"] + "6.01.98.34",
+            7: t["kRegPathPresent20"],
+            8: t["kRegPathPresent21"],
+        }
+
+
+def product_name(env: Env, facts: dict, window_line: str, expect: Expect) -> str:
+    """The product name the line should start with. The simulator, fed the
+    facts this Wine reports, names it in full; without it, the line's own
+    name is taken once it starts as it must."""
+    tail, start = expect.windows_line_parts()
+    check(window_line.endswith(tail), f"Windows line {window_line!r} does not end in {tail!r}")
+    name = window_line[: len(window_line) - len(tail)]
+    check(name.startswith(start), f"Windows line {window_line!r} does not start with {start!r}")
+    if env.sim:
+        profile = env.work / "runs" / f"osinfo-{expect.arch}-{expect.wine_version}.json"
+        profile.write_text(json.dumps({"os": {"wow64_query": "present", **facts["os"]}}), encoding="utf-8")
+        out = run([env.sim, "osinfo", "--machine", str(profile)], dict(os.environ), 60, "ocxmedic-sim osinfo")
+        check_equal(name, json.loads(out)["Name"], "product name against the simulator's for the same facts")
+    return name
+
+
+def check_reported_version(facts: dict, wine_version: str) -> None:
+    os_facts = facts["os"]
+    major, minor, build, csd = REPORTED[wine_version]
+    check_equal((os_facts["major"], os_facts["minor"], os_facts["build"], os_facts["csd"]),
+                (major, minor, build, csd), f"version that the prefix reports after winecfg -v {wine_version}")
+
+
+def check_layout(dump: dict) -> None:
+    """Every control where the design puts it, scaled from twips to this DPI."""
+    dpi = dump["dpi"]
+
+    def px(twips: int) -> int:
+        return round(twips * dpi / 1440)
+
+    design_client = [px(dump["design"]["client_width"]), px(dump["design"]["client_height"])]
+    problems = []
+    for axis in (0, 1):
+        if abs(dump["client_size"][axis] - design_client[axis]) > 1:
+            problems.append(f"client area {dump['client_size']} instead of {design_client}")
+    by_name = elements(dump)
+    for name, element in by_name.items():
+        spec = element.get("design")
+        if spec is None:
+            continue
+        left, top = spec["left"], spec["top"]
+        if spec["container"]:
+            frame = by_name[spec["container"]]["design"]
+            left, top = left + frame["left"], top + frame["top"]
+        want = [px(left), px(top), px(left + spec["width"]) - px(left), px(top + spec["height"]) - px(top)]
+        if any(abs(a - b) > 1 for a, b in zip(element["rect"], want)):
+            problems.append(f"{name} at {element['rect']} instead of {want}")
+    check(not problems, "layout differs from the design:\n  " + "\n  ".join(problems))
+
+
+def check_texts_fit(dump: dict) -> None:
+    """Every caption complete inside its control, measured in its font."""
+    scale = dump["dpi"] / 96
+    # Room that the control itself takes from its text: the box of a check
+    # box, the border of a button, the line of a frame on both sides.
+    reserve = {"checkbox": 20 * scale, "button": 8 * scale, "frame": 16 * scale, "label": 0}
+    problems = []
+    for name, element in elements(dump).items():
+        kind, extent = element["kind"], element.get("extent")
+        if kind not in reserve or extent is None or not element["text"]:
+            continue
+        width, height = element["rect"][2], element["rect"][3]
+        if extent[0] + reserve[kind] > width or (kind != "frame" and extent[1] > height):
+            problems.append(f"{name} needs {extent} for {element['text']!r}, has {[width, height]}")
+    check(not problems, "texts do not fit:\n  " + "\n  ".join(problems))
+
+
+# --- scenarios ---------------------------------------------------------------
+
+
+def start_and_survey(s: Session, texts: dict[str, str]) -> tuple[dict, Expect, dict[int, str]]:
+    """Starts the program and checks what it found; returns the first dump."""
+    s.start()
+    dump, facts = s.drive("dump", "osfacts")
+    check_reported_version(facts, wine_version_name(s.arch, s.version))
+    expect = Expect(texts, s.arch, s.version, facts)
+    check_equal(dump["caption"], texts["kWindowCaption"] + " 1.0.6", "caption")
+    shown = elements(dump)
+    name = product_name(s.env, facts, shown["lblSysInfoText(0)"]["text"], expect)
+    values = expect.survey_values(name)
+    for index, title in survey_rows(texts):
+        check_equal(shown[f"lblSysInfoLabel({index})"]["text"], title, f"row title {index}")
+        check_equal(shown[f"lblSysInfoText({index})"]["text"], values[index], f"survey row {index}")
+    for option in OPTIONS:
+        check_equal((shown[option]["check"], shown[option]["enabled"]), (1, True), f"{option} after the survey")
+    check_equal(shown["lstStatus"]["lines"], [], "status list at start")
+    check_equal(dump["focus"], "cmdGo", "focus at start")
+    return dump, expect, values
+
+
+def scenario_survey(s: Session, texts: dict[str, str]) -> None:
+    dump, _, _ = start_and_survey(s, texts)
+    style = dump["style"]
+    check(style["sysmenu"] and not style["minimize_box"] and not style["maximize_box"] and not style["sizing"],
+          f"window style {style}: a fixed window with a close box only")
+    s.screenshot(dump["window_rect"], s.env.work / "screenshots" / f"{s.arch}-{s.version}.png")
+    check_layout(dump)
+    check_texts_fit(dump)
+    s.drive("close", "ended")
+
+
+def installed_files(s: Session, expect: Expect) -> dict[str, str | None]:
+    (listing,) = s.drive("files:" + expect.installed + "*", window=False)
+    return {f["name"]: f["version"] for f in listing["files"]}
+
+
+def key_state(s: Session) -> tuple[dict, dict, dict]:
+    return tuple(s.drive(f"reg:HKCR\\{TYPELIB}\\2.0", f"reg:HKCR\\{TYPELIB}\\2.1",
+                         f"reg:HKCR\\{TYPELIB}\\2.1\\0\\win32", window=False))
+
+
+def scenario_repair(s: Session, texts: dict[str, str]) -> None:
+    _, expect, _ = start_and_survey(s, texts)
+    _, box, during, _, ended = s.drive("click:cmdGo", "message-open", "dump", "message", "ended")
+    check_equal((box["title"], box["text"], box["icon"], box["buttons"]),
+                (texts["kDoneTitle"], texts["kDoneText"], "information", ["OK"]), "closing message")
+    lines = elements(during)["lstStatus"]["lines"]
+    check(len(lines) == 7, f"seven status lines expected, got {lines}")
+    rename = lines[2]
+    prefix, suffix = texts["kStatusRenamePrefix"], texts["kStatusEllipsis"]
+    check(rename.startswith(prefix) and rename.endswith(suffix), f"rename line {rename!r}")
+    backup = rename[len(prefix): -len(suffix)]
+    check(re.fullmatch(r"MSCOMCTL\.OCX_Backup_\d{4}-\d\d-\d\d \d\d\.\d\d\.\d\d", backup) is not None,
+          f"backup name {backup!r}")
+    check_equal(lines, [texts["kStatusDeleteKey"], texts["kStatusUnregister"], rename, texts["kStatusCopy"],
+                        texts["kStatusRegisterNew"], texts["kStatusUnregister"], texts["kStatusRegister"]],
+                "status lines of the full repair")
+    check_equal(ended["exit_code"], 0, "exit code")
+
+    s.settle()
+    check_equal(installed_files(s, expect), {"MSCOMCTL.OCX": NEW_VERSION, backup: OLD_VERSION},
+                "control files in the system folder")
+    (temp,) = s.drive("files:" + expect.temp_copy, window=False)
+    check_equal(temp["files"], [], "temporary copy after the repair")
+    key20, key21, path21 = key_state(s)
+    check(not key20["exists"], "key 2.0 still exists after the repair")
+    check(key21["exists"], "key 2.1 is gone after the repair")
+    check_equal(path21["default"].lower(), expect.installed.lower(), "file that key 2.1 names")
+
+
+def scenario_no_option(s: Session, texts: dict[str, str]) -> None:
+    _, expect, _ = start_and_survey(s, texts)
+    results = s.drive(*(f"set:{o}=0" for o in OPTIONS), "click:cmdGo", "message", "dump", "close", "ended")
+    box, dump = results[4], results[5]
+    check_equal((box["title"], box["text"], box["icon"], box["buttons"]),
+                (texts["kNoOptionTitle"], texts["kNoOptionText"], "exclamation", ["OK"]), "message")
+    shown = elements(dump)
+    check_equal(shown["lstStatus"]["lines"], [], "status list")
+    check(shown["cmdGo"]["enabled"], "cmdGo disabled after the message")
+    s.settle()
+    check_equal(installed_files(s, expect), {"MSCOMCTL.OCX": OLD_VERSION}, "control files (nothing changed)")
+    key20, key21, _ = key_state(s)
+    check(key20["exists"] and key21["exists"], "a key vanished although no option was selected")
+
+
+def scenario_failure(s: Session, texts: dict[str, str]) -> None:
+    """A file already under the backup name makes the rename fail. The name
+    holds the current second, so the next two minutes are all taken."""
+    dump, expect, values = start_and_survey(s, texts)
+    folder = s.unix(expect.installed).parent
+    now = dt.datetime.now().replace(microsecond=0)
+    taken = set()
+    for second in range(-2, 120):
+        name = "MSCOMCTL.OCX_Backup_" + (now + dt.timedelta(seconds=second)).strftime("%Y-%m-%d %H.%M.%S")
+        (folder / name).write_bytes(b"")
+        taken.add(name)
+
+    _, box, failed, _, after, report_box, clip = s.drive(
+        "click:cmdGo", "message-open", "dump", "message", "dump", "click:cmdStatus", "message", "clipboard")
+    check_equal((box["title"], box["icon"], box["buttons"]), (texts["kFailureTitle"], "critical", ["OK"]),
+                "failure message")
+    head = texts["kFailureText"] + "\r\n"
+    check(box["text"].startswith(head), f"failure message text {box['text']!r}")
+    reason = box["text"][len(head):]
+    check(re.fullmatch(r"183: \S.*", reason) is not None,
+          f"failure {reason!r}: the rename onto an existing file fails with 183 and a description")
+
+    lines = elements(after)["lstStatus"]["lines"]
+    check_equal(lines[:2], [texts["kStatusDeleteKey"], texts["kStatusUnregister"]], "first status lines")
+    backup = lines[2][len(texts["kStatusRenamePrefix"]): -len(texts["kStatusEllipsis"])]
+    check(backup in taken, f"the run chose the backup name {backup!r}, which the test did not occupy")
+    check_equal(lines[3:], [texts["kFailureLinePrefix"] + reason, texts["kAbortLine"]], "error lines")
+    check_equal(elements(failed)["lstStatus"]["lines"], lines, "status list while the message was open")
+    shown = elements(after)
+    check(not shown["cmdGo"]["enabled"], "cmdGo still enabled after the failure")
+    check_equal(after["focus"], "cmdExit", "focus after the failure")
+
+    rows = [(title, values[i]) for i, title in survey_rows(texts)]
+    options = [(texts[k], shown[o]["check"]) for k, o in
+               zip(("kChkReplaceControl", "kChkReRegisterControl", "kChkKillRegPath"), OPTIONS)]
+    check_equal((report_box["title"], report_box["text"], report_box["icon"]),
+                (texts["kReportCopiedTitle"], texts["kReportCopiedText"], "information"), "report message")
+    check_equal(bytes.fromhex(clip["text_hex"]), status_report(rows, options, lines, texts),
+                "status report after the failure")
+
+    s.drive("close", "ended")
+    s.settle()
+    files = installed_files(s, expect)
+    check_equal(files.get("MSCOMCTL.OCX"), OLD_VERSION, "installed control after the failed rename")
+    check_equal(set(files) - taken, {"MSCOMCTL.OCX"}, "files besides the control and the occupied names")
+    (temp,) = s.drive("files:" + expect.temp_copy, window=False)
+    check_equal([f["version"] for f in temp["files"]], [NEW_VERSION], "temporary copy, never moved")
+    key20, key21, _ = key_state(s)
+    check(not key20["exists"], "key 2.0 was to be deleted before the rename")
+    check(not key21["exists"], "the old control was unregistered before the rename, yet key 2.1 remains")
+
+
+def scenario_report(s: Session, texts: dict[str, str]) -> None:
+    """The report before any run; what was on the clipboard before is gone."""
+    _, _, values = start_and_survey(s, texts)
+    results = s.drive("clipboard-put:vorher", "click:cmdStatus", "message", "clipboard", "click:cmdStatus",
+                      "message", "clipboard", "close", "ended")
+    box, first, second = results[2], results[3], results[6]
+    check_equal((box["title"], box["text"], box["icon"], box["buttons"]),
+                (texts["kReportCopiedTitle"], texts["kReportCopiedText"], "information", ["OK"]), "message")
+    rows = [(title, values[i]) for i, title in survey_rows(texts)]
+    options = [(texts[k], 1) for k in ("kChkReplaceControl", "kChkReRegisterControl", "kChkKillRegPath")]
+    expected = status_report(rows, options, [], texts)
+    check_equal(bytes.fromhex(first["text_hex"]), expected, "status report on the clipboard")
+    check_equal(bytes.fromhex(second["text_hex"]), expected, "status report after the second press")
+    check("OcxmedicDriverProbe" not in first["formats"],
+          f"the clipboard kept data from before: {first['formats']}")
+
+
+def scenario_esc(s: Session, texts: dict[str, str]) -> None:
+    start_and_survey(s, texts)
+    _, ended = s.drive("key:esc", "ended")
+    check_equal(ended["exit_code"], 0, "exit code after Esc")
+
+
+SCENARIOS = {
+    "survey": scenario_survey,
+    "repair": scenario_repair,
+    "no-option": scenario_no_option,
+    "failure": scenario_failure,
+    "report": scenario_report,
+    "esc": scenario_esc,
+}
+
+
+def main() -> int:
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("step", choices=["base", "machine", *SCENARIOS])
+    parser.add_argument("--arch", choices=ARCHES, required=True)
+    parser.add_argument("--version", choices=VERSIONS)
+    parser.add_argument("--work", required=True, help="folder for prefixes, runs and screenshots")
+    parser.add_argument("--win32-build", required=True, help="build folder with Ocxmedic.exe and ui-driver.exe")
+    parser.add_argument("--source-dir", required=True)
+    parser.add_argument("--sim", help="ocxmedic-sim, to name the product from the reported facts")
+    args = parser.parse_args()
+    env = Env(args)
+
+    # CTest ends a test that runs too long with SIGTERM: leave nothing behind.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
+    try:
+        check_available(env, need_screen=args.step == "survey")
+        if args.step == "base":
+            make_base(env, args.arch)
+        elif args.step == "machine":
+            make_machine(env, args.arch, args.version)
+        else:
+            texts = load_texts(env.source_dir)
+            with Session(env, args.arch, args.version, args.step) as session:
+                SCENARIOS[args.step](session, texts)
+    except Unavailable as why:
+        if os.environ.get("CI") == "true":
+            print(f"Wine is needed with CI=true: {why}")
+            return 1
+        print(f"skipped: {why}")
+        return SKIP
+    except Failure as why:
+        print(f"FAILED: {why}")
+        return 1
+    print(f"passed: {args.step} {args.arch} {args.version or ''}".rstrip())
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

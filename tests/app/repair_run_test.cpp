@@ -24,7 +24,8 @@ std::string registryText(sim::Session& session) {
 
 // The file entry of `path` in the machine's file list, or null.
 nlohmann::ordered_json fileEntry(sim::Session& session, const std::string& path) {
-  for (const auto& file : session.machine().toJson()["files"]) {
+  const auto machine = session.machine().toJson();
+  for (const auto& file : machine["files"]) {
     if (file["path"] == path) return file;
   }
   return nullptr;

@@ -1,10 +1,9 @@
 #include "platform/sim/machine.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "platform/sim/file_system.h"
+#include "platform/sim/host_file.h"
 #include "platform/sim/profile.h"
 #include "platform/sim/reg_text.h"
 #include "platform/sim/services.h"
@@ -124,13 +123,12 @@ std::unique_ptr<Machine> Machine::createDefault() {
 }
 
 std::unique_ptr<Machine> Machine::fromProfileFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  if (!in || !(text << in.rdbuf())) {
+  const auto text = readHostFile(path);
+  if (!text) {
     throw ProfileError(path, 1, 1, "cannot read the profile");
   }
   const std::string baseDir = std::filesystem::path(path).parent_path().string();
-  return fromProfileText(text.str(), path, baseDir.empty() ? "." : baseDir);
+  return fromProfileText(*text, path, baseDir.empty() ? "." : baseDir);
 }
 
 std::unique_ptr<Machine> Machine::fromProfileText(const std::string& text, const std::string& name,

@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "platform/sim/host_file.h"
 #include "platform/sim/json_document.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/reg_text.h"
@@ -63,16 +62,6 @@ std::optional<SystemTime> parseLocalTime(std::string_view text) {
     return std::nullopt;
   }
   return time;
-}
-
-std::string readWholeFile(const std::string& path, bool& ok) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  ok = static_cast<bool>(in) && static_cast<bool>(bytes << in.rdbuf());
-  if (ok && in.bad()) {
-    ok = false;
-  }
-  return bytes.str();
 }
 
 class ProfileReader {
@@ -408,12 +397,11 @@ class ProfileReader {
     const std::filesystem::path given(text(at, value));
     const std::string path =
         given.is_absolute() ? given.string() : (std::filesystem::path(baseDir_) / given).lexically_normal().string();
-    bool ok = false;
-    const std::string bytes = readWholeFile(path, ok);
-    if (!ok) {
+    const auto bytes = readHostFile(path);
+    if (!bytes) {
       throw ProfileError(path, 1, 1, "cannot read the registry file");
     }
-    importInto(decodeRegFile(bytes), path);
+    importInto(decodeRegFile(*bytes), path);
   }
 
   void importInto(const std::string& registryText, const std::string& file) {

@@ -157,6 +157,16 @@ TEST_F(RegistryFile, ErrorsNameTheRegistryFile) {
     EXPECT_EQ(e.column(), 1);
   }
   try {
+    load(R"({"registry_file": "regs"})");
+    FAIL() << "read a folder";
+  } catch (const ProfileError& e) {
+    EXPECT_EQ(e.line(), 1);
+    EXPECT_EQ(e.column(), 1);
+  }
+  write("regs/empty.reg", "");
+  EXPECT_EQ(registryOf(*load(R"({"registry_file": "regs/empty.reg"})")),
+            "Windows Registry Editor Version 5.00\r\n\r\n");
+  try {
     static_cast<void>(Machine::fromProfileFile((dir_ / "none.json").string()));
     FAIL() << "accepted";
   } catch (const ProfileError& e) {

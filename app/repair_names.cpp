@@ -5,10 +5,12 @@
 #include <cstdio>
 #include <string_view>
 
+#include "fix/control_names.h"
+
 namespace ocx {
 namespace {
 
-constexpr std::string_view kControlFileName = "MSCOMCTL.OCX";
+constexpr std::string_view kControlFileName = control_names::kControlFile;
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   return std::ranges::equal(a, b, [](unsigned char x, unsigned char y) { return std::toupper(x) == std::toupper(y); });

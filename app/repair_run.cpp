@@ -11,12 +11,12 @@
 #include "app/pass_over.h"
 #include "app/repair_names.h"
 #include "app/texts.h"
+#include "fix/control_names.h"
 #include "platform/error.h"
 
 namespace ocx {
 namespace {
 
-constexpr char kTypeLib20Key[] = "TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\2.0";
 constexpr std::uint32_t kNotEnoughMemory = 8;
 constexpr std::uint32_t kInternalError = 1359;
 
@@ -54,7 +54,7 @@ void frmMain::cmdGo_Click() {
     const bool has20 = bugfix_.TypeLib20Exists();
     if (run && has21 && has20) {
       window.appendLine(lstStatus, texts::kStatusDeleteKey);
-      bugfix_.DeleteRegistryKey(kTypeLib20Key, RootKey::ClassesRoot);
+      bugfix_.DeleteRegistryKey(control_names::kTypeLib20Key, RootKey::ClassesRoot);
     }
 
     run = selected(chkReplaceControl);

@@ -2,6 +2,7 @@
 // line, its refusals and its output.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -18,7 +19,8 @@ struct Outcome {
 };
 
 Outcome runSim(const std::string& args) {
-  const std::string errFile = ::testing::TempDir() + "sim_cli_stderr.txt";
+  // CTest runs the cases as separate processes side by side.
+  const std::string errFile = ::testing::TempDir() + "sim_cli_stderr_" + std::to_string(getpid()) + ".txt";
   const std::string command = std::string(OCXMEDIC_SIM) + " " + args + " 2>" + errFile + " </dev/null";
   Outcome outcome;
   FILE* pipe = popen(command.c_str(), "r");
@@ -115,7 +117,7 @@ TEST(SimCommandLine, UnreadableProfileIsReportedAtItsFirstPosition) {
 }
 
 TEST(SimCommandLine, PrintedDefaultMachineGivesTheSameRunAsNoProfile) {
-  const std::string profile = ::testing::TempDir() + "default_machine.json";
+  const std::string profile = ::testing::TempDir() + "default_machine_" + std::to_string(getpid()) + ".json";
   const Outcome printed = runSim("--print-default-machine");
   ASSERT_EQ(printed.exitCode, 0);
   std::ofstream(profile) << printed.out;

@@ -71,12 +71,12 @@ ModuleHandle Win32OsFacts::loadLibrary(const std::string& name) {
 }
 
 bool Win32OsFacts::hasProcAddress(ModuleHandle module, const std::string& procName) {
-  return module != 0 && GetProcAddress(reinterpret_cast<HMODULE>(module), toAnsi(procName).c_str()) != nullptr;
+  return module != 0 && GetProcAddress(fromInteger<HMODULE>(module), toAnsi(procName).c_str()) != nullptr;
 }
 
 void Win32OsFacts::freeLibrary(ModuleHandle module) {
   if (module != 0) {
-    FreeLibrary(reinterpret_cast<HMODULE>(module));
+    FreeLibrary(fromInteger<HMODULE>(module));
   }
 }
 

@@ -7,7 +7,7 @@ namespace ocx::win32 {
 namespace {
 
 HKEY toHkey(RegHandle handle) {
-  return reinterpret_cast<HKEY>(handle);
+  return fromInteger<HKEY>(handle);
 }
 
 RegStatus open(HKEY parent, const std::string& subKey, std::uint32_t sam, RegHandle& key) {

@@ -10,7 +10,7 @@ WindowHandle Win32ShellFolders::activeWindow() {
 
 std::optional<std::string> Win32ShellFolders::specialFolderPath(WindowHandle owner, std::int32_t csidl) {
   LPITEMIDLIST list = nullptr;
-  if (SHGetSpecialFolderLocation(reinterpret_cast<HWND>(owner), csidl, &list) != S_OK) {
+  if (SHGetSpecialFolderLocation(fromInteger<HWND>(owner), csidl, &list) != S_OK) {
     return std::nullopt;
   }
   // Spaces, not NULs, so that a shell that writes no terminator is noticed

@@ -43,6 +43,13 @@ namespace ocx::win32 {
 // without the line break Windows ends it with; empty when it has none.
 [[nodiscard]] std::string systemMessage(DWORD code);
 
+// Handles and pointers that cross the contract or a message as integers
+// turn back into what they are here, in one place.
+template <typename Pointer, typename Integer>
+[[nodiscard]] Pointer fromInteger(Integer value) noexcept {
+  return reinterpret_cast<Pointer>(value);  // NOLINT(performance-no-int-to-ptr): handles are integers to Windows too
+}
+
 [[noreturn]] void throwError(DWORD code);
 // GetLastError of the call that just failed.
 [[noreturn]] void throwLastError();

@@ -119,7 +119,7 @@ void Win32Window::createWindow(int iconId) {
   windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(iconId), IMAGE_ICON,
                                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.hbrBackground = fromInteger<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = kClassName;
   if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
     throwLastError();
@@ -141,15 +141,15 @@ void Win32Window::createWindow(int iconId) {
 }
 
 void Win32Window::createElements() {
-  for (const ElementSpec& spec : layout_.elements) {
-    if (!fonts_.contains(spec.fontWeight)) {
-      ScopedGdiObject font(CreateFontW(fontHeight(layout_.fontPoints, dpi_), 0, 0, 0, spec.fontWeight, FALSE, FALSE,
+  for (const ElementSpec& designed : layout_.elements) {
+    if (!fonts_.contains(designed.fontWeight)) {
+      ScopedGdiObject font(CreateFontW(fontHeight(layout_.fontPoints, dpi_), 0, 0, 0, designed.fontWeight, FALSE, FALSE,
                                        FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                        DEFAULT_PITCH | FF_DONTCARE, widen(layout_.fontName).c_str()));
       if (!font) {
         throwLastError();
       }
-      fonts_.emplace(spec.fontWeight, std::move(font));
+      fonts_.emplace(designed.fontWeight, std::move(font));
     }
   }
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.begin()->second.get()), FALSE);
@@ -157,36 +157,37 @@ void Win32Window::createElements() {
   // Creation order is the tab order: the dialog manager walks the children
   // in the order they were made.
   std::vector<const ElementSpec*> inTabOrder;
-  for (const ElementSpec& spec : layout_.elements) {
-    inTabOrder.push_back(&spec);
+  for (const ElementSpec& designed : layout_.elements) {
+    inTabOrder.push_back(&designed);
   }
   std::ranges::stable_sort(inTabOrder, {}, &ElementSpec::tabIndex);
 
-  for (const ElementSpec* spec : inTabOrder) {
-    const ControlClass kind = controlClass(spec->kind);
-    const PixelRect rect = elementRect(layout_, *spec, dpi_);
-    const HWND control = CreateWindowExW(
-        kind.exStyle, kind.name, widen(spec->caption).c_str(), WS_CHILD | WS_VISIBLE | kind.style, rect.left, rect.top,
-        rect.width, rect.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec->id)), instance_, nullptr);
+  for (const ElementSpec* designed : inTabOrder) {
+    const ControlClass kind = controlClass(designed->kind);
+    const PixelRect rect = elementRect(layout_, *designed, dpi_);
+    const HWND control =
+        CreateWindowExW(kind.exStyle, kind.name, widen(designed->caption).c_str(), WS_CHILD | WS_VISIBLE | kind.style,
+                        rect.left, rect.top, rect.width, rect.height, hwnd_,
+                        fromInteger<HMENU>(static_cast<INT_PTR>(designed->id)), instance_, nullptr);
     if (control == nullptr) {
       throwLastError();
     }
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.at(spec->fontWeight).get()), FALSE);
-    if (spec->kind == ElementKind::CheckBox) {
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.at(designed->fontWeight).get()), FALSE);
+    if (designed->kind == ElementKind::CheckBox) {
       // Themed check boxes draw their text in the theme's colour, whatever
       // WM_CTLCOLORSTATIC says; without a theme they take ours.
       if (setWindowTheme_ != nullptr) {
         setWindowTheme_(control, L"", L"");
       }
-      SendMessageW(control, BM_SETCHECK, static_cast<WPARAM>(spec->value), 0);
+      SendMessageW(control, BM_SETCHECK, static_cast<WPARAM>(designed->value), 0);
     }
-    EnableWindow(control, spec->enabled ? TRUE : FALSE);
-    elements_.push_back({spec, control});
+    EnableWindow(control, designed->enabled ? TRUE : FALSE);
+    elements_.push_back({designed, control});
   }
   // Frames are painted first, below what they hold; they take no focus, so
   // the tab order stays as made.
   for (const Element& e : elements_) {
-    if (e.spec->kind == ElementKind::Frame) {
+    if (e.designed->kind == ElementKind::Frame) {
       SetWindowPos(e.hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
   }
@@ -202,11 +203,11 @@ void Win32Window::onClose(std::function<void()> handler) {
 
 LRESULT CALLBACK Win32Window::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    auto* self = static_cast<Win32Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    auto* self = static_cast<Win32Window*>(fromInteger<CREATESTRUCTW*>(lParam)->lpCreateParams);
     self->hwnd_ = hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
-  auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = fromInteger<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (self == nullptr) {
     return DefWindowProcW(hwnd, message, wParam, lParam);
   }
@@ -226,7 +227,7 @@ LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
-      return onControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+      return onControlColour(fromInteger<HDC>(wParam), fromInteger<HWND>(lParam));
     case WM_SETCURSOR:
       if (waitCursor_) {
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
@@ -276,7 +277,7 @@ void Win32Window::onCommand(int id, int code) {
   if (clicked == nullptr) {
     return;
   }
-  if (clicked->spec->kind == ElementKind::CheckBox) {
+  if (clicked->designed->kind == ElementKind::CheckBox) {
     const bool checked = SendMessageW(clicked->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
     SendMessageW(clicked->hwnd, BM_SETCHECK, checked ? BST_UNCHECKED : BST_CHECKED, 0);
   }
@@ -288,7 +289,7 @@ void Win32Window::onCommand(int id, int code) {
 
 LRESULT Win32Window::onControlColour(HDC dc, HWND control) {
   const Element* e = find(GetDlgCtrlID(control));
-  SetTextColor(dc, colourOf(e != nullptr ? e->spec->colour : TextColour::Default));
+  SetTextColor(dc, colourOf(e != nullptr ? e->designed->colour : TextColour::Default));
   SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
@@ -309,7 +310,7 @@ void Win32Window::runHandler(const std::function<void()>& handler) {
 }
 
 const Win32Window::Element* Win32Window::find(ElementId id) const {
-  const auto it = std::ranges::find(elements_, id, [](const Element& e) { return e.spec->id; });
+  const auto it = std::ranges::find(elements_, id, [](const Element& e) { return e.designed->id; });
   return it == elements_.end() ? nullptr : &*it;
 }
 
@@ -323,7 +324,7 @@ HWND Win32Window::element(ElementId id) const {
 
 HWND Win32Window::element(ElementId id, ElementKind kind) const {
   const Element* e = find(id);
-  if (e == nullptr || e->spec->kind != kind) {
+  if (e == nullptr || e->designed->kind != kind) {
     throwNoElement();
   }
   return e->hwnd;
@@ -550,11 +551,11 @@ ProgramVersion Win32Window::programVersion() {
 void Win32Window::focusFirstElement() {
   std::vector<const Element*> candidates;
   for (const Element& e : elements_) {
-    if (takesFocus(e.spec->kind) && IsWindowEnabled(e.hwnd)) {
+    if (takesFocus(e.designed->kind) && IsWindowEnabled(e.hwnd)) {
       candidates.push_back(&e);
     }
   }
-  const auto first = std::ranges::min_element(candidates, {}, [](const Element* e) { return e->spec->tabIndex; });
+  const auto first = std::ranges::min_element(candidates, {}, [](const Element* e) { return e->designed->tabIndex; });
   if (first != candidates.end()) {
     SetFocus((*first)->hwnd);
   }

@@ -58,7 +58,7 @@ class Win32Window final : public WindowServices {
 
  private:
   struct Element {
-    const ElementSpec* spec;
+    const ElementSpec* designed;
     HWND hwnd;
   };
 

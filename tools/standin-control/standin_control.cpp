@@ -20,7 +20,7 @@ LONG setDefaultValue(HKEY parent, const wchar_t* subKey, const wchar_t* text) {
   if (status != ERROR_SUCCESS) {
     return status;
   }
-  const DWORD bytes = static_cast<DWORD>((lstrlenW(text) + 1) * sizeof(wchar_t));
+  const DWORD bytes = static_cast<DWORD>(lstrlenW(text) + 1) * sizeof(wchar_t);
   status = RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
   RegCloseKey(key);
   return status;

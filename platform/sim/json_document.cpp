@@ -9,6 +9,14 @@ class JsonScanner {
   JsonScanner(std::string_view text, JsonDocument& doc) : text_(text), doc_(doc) {}
 
   void run() {
+    if (const std::size_t bad = firstInvalidUtf8(text_); bad != std::string_view::npos) {
+      while (pos_ < bad) {
+        advance();
+      }
+      fail("the text is not UTF-8");
+    }
+    pos_ = 0;
+    position_ = TextPosition{};
     skipSpace();
     doc_.root_ = value("");
     skipSpace();

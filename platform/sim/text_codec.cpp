@@ -191,14 +191,19 @@ std::string throughAnsi(std::string_view text) {
 }
 
 bool isValidUtf8(std::string_view text) {
+  return firstInvalidUtf8(text) == std::string_view::npos;
+}
+
+std::size_t firstInvalidUtf8(std::string_view text) {
   std::size_t pos = 0;
   while (pos < text.size()) {
+    const std::size_t start = pos;
     char32_t cp = 0;
     if (!decodeUtf8(text, pos, cp)) {
-      return false;
+      return start;
     }
   }
-  return true;
+  return std::string_view::npos;
 }
 
 std::u16string foldCase(std::u16string_view text) {

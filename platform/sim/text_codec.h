@@ -32,6 +32,8 @@ std::string ansiToUtf8(std::string_view bytes);
 std::string throughAnsi(std::string_view text);
 
 bool isValidUtf8(std::string_view text);
+// The offset of the first byte that is not valid UTF-8; npos for none.
+std::size_t firstInvalidUtf8(std::string_view text);
 
 // Upper case for comparisons without regard to case, as the registry and
 // the file system make them (ASCII and Latin-1 letters).

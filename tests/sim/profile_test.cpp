@@ -39,6 +39,7 @@ TEST(Profile, RefusedWithLineAndColumnOfTheOffendingToken) {
       {"key twice", "{\"admin\": true, \"admin\": false}", 1, 17},
       {"both registries", "{\"registry\": \"\", \"registry_file\": \"x.reg\"}", 1, 18},
       {"registers root", "{\"payload\": {\"registers\": [\"HKEY_NOWHERE\\\\X\"]}}", 1, 28},
+      {"not UTF-8", "{\"description\":\n \"Gr\xFC\xDF\x65\"}", 2, 5},
       {"umlaut counts as one column", "{\"description\": \"äö\", \"x\": 1}", 1, 23},
       // Registry text errors count within the registry text.
       {"registry text", "{\"registry\": [\"REGEDIT4\", \"[HKEY_CURRENT_USER\\\\A]\", \"\\\"V\\\"=dword:xyz\"]}", 3, 11},

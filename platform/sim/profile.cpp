@@ -322,7 +322,7 @@ class ProfileReader {
     for (std::size_t i = 0; i < array(at, value).size(); ++i) {
       const std::string itemAt = JsonDocument::child(at, std::to_string(i));
       const json& item = object(itemAt, value[i]);
-      FileSpec file;
+      ProfileFile file;
       FileContent content;
       for (const auto& key : keysInTextOrder(itemAt, item)) {
         const std::string k = JsonDocument::child(itemAt, key);

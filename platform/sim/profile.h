@@ -18,7 +18,7 @@
 
 namespace ocx::sim {
 
-struct FileSpec {
+struct ProfileFile {
   std::string path;
   std::shared_ptr<const FileContent> content;
   bool readonly = false;
@@ -34,7 +34,7 @@ struct MachineConfig {
   std::optional<std::string> temp;
   std::string cwd;
   std::vector<std::string> directories;
-  std::vector<FileSpec> files;
+  std::vector<ProfileFile> files;
   std::shared_ptr<const FileContent> payload;  // null: the program carries none
   RegistryStore registry;
   std::vector<Fault> faults;

@@ -278,8 +278,9 @@ void Win32Window::onCommand(int id, int code) {
     return;
   }
   if (clicked->designed->kind == ElementKind::CheckBox) {
-    const bool checked = SendMessageW(clicked->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    SendMessageW(clicked->hwnd, BM_SETCHECK, checked ? BST_UNCHECKED : BST_CHECKED, 0);
+    // Unchecked becomes checked; checked and grey become unchecked.
+    const bool unchecked = SendMessageW(clicked->hwnd, BM_GETCHECK, 0, 0) == BST_UNCHECKED;
+    SendMessageW(clicked->hwnd, BM_SETCHECK, unchecked ? BST_CHECKED : BST_UNCHECKED, 0);
   }
   const auto handler = clickHandlers_.find(id);
   if (handler != clickHandlers_.end()) {

@@ -34,6 +34,9 @@ class Win32Window final : public WindowServices {
   // Dispatches messages until the window is gone; the code WM_QUIT carried.
   int runMessageLoop();
 
+  // The main window; nullptr once it is unloaded.
+  [[nodiscard]] HWND hwnd() const noexcept { return hwnd_; }
+
   std::string windowCaption() override;
   void setWindowCaption(const std::string& caption) override;
   std::string caption(ElementId id) override;

@@ -1,0 +1,559 @@
+// Every platform operation that the start-up survey and the full repair run
+// perform, made to fail in turn at its own call position, with each error
+// code that Windows gives for such calls. Whatever fails, the window must
+// stay usable, a stopped run must say so at the right place, and neither the
+// original control nor any registry data the run did not set out to change
+// may be lost.
+//
+// A recording layer between frmMain and the simulated machine numbers every
+// call. A first clean run gives the sequence; then each position is failed
+// in two ways: by the layer itself at exactly that call, and, for the first
+// call of each operation and path, through the machine profile's own fault
+// list, so that the machine's failures are the ones exercised.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/frm_main.h"
+#include "app/frm_main_ids.h"
+#include "app/frm_main_layout.h"
+#include "app/texts.h"
+#include "platform/error.h"
+#include "platform/sim/headless_window.h"
+#include "platform/sim/machine.h"
+
+namespace ocx {
+namespace {
+
+using namespace frm_main;
+
+constexpr char kClock[] = R"({"now": "2012-08-20 14:05:09", "utc_offset_minutes": 120})";
+constexpr char kInstalledPath[] = "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX";
+constexpr char kBackupPath[] = "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX_Backup_2012-08-20 14.05.09";
+constexpr char kTypeLibKey[] = "HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}";
+// The installed control of the default machine.
+const nlohmann::ordered_json kOriginalVersion = {6, 1, 98, 33};
+constexpr std::uint64_t kOriginalSize = 1066928;
+
+// The error codes a file, process or registry call of Windows fails with.
+constexpr std::uint32_t kErrorCodes[] = {2, 3, 5, 32, 112, 183};
+
+// The run's own file operations; every other failure is passed over by the
+// operation that meets it (existence checks answer False, deletions and
+// registration starts report nothing, the temporary copy may stay).
+const std::set<std::string> kStopsTheRun = {"rename", "copy"};
+
+std::string lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
+struct Call {
+  std::string op;
+  std::string path;
+  // What the window and the machine showed when the call was made.
+  std::size_t statusLines = 0;
+  std::size_t startedProcesses = 0;
+};
+
+// Numbers every call that reaches the machine; the call numbered `target`
+// fails with `code` in the form its contract gives, and changes nothing.
+class CallLayer final : public Registry,
+                        public FileSystem,
+                        public VersionInfo,
+                        public ShellFolders,
+                        public ProgramResources,
+                        public Processes,
+                        public OsFacts,
+                        public Clock {
+ public:
+  CallLayer(sim::Machine& machine, sim::HeadlessWindow& window, std::optional<std::size_t> target, std::uint32_t code)
+      : machine_(machine), window_(window), target_(target), code_(code) {}
+
+  [[nodiscard]] const std::vector<Call>& calls() const { return calls_; }
+
+  // Registry.
+  RegStatus openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegHandle& key) override {
+    const std::string path = join(rootName(root), subKey);
+    if (failHere("reg_open", path)) return static_cast<RegStatus>(code_);
+    const RegStatus status = machine_.registry().openKey(root, subKey, sam, key);
+    if (status == 0) keys_[key] = path;
+    return status;
+  }
+  RegStatus openSubKey(RegHandle parent, const std::string& subKey, std::uint32_t sam, RegHandle& key) override {
+    const std::string path = join(keyPath(parent), subKey);
+    if (failHere("reg_open", path)) return static_cast<RegStatus>(code_);
+    const RegStatus status = machine_.registry().openSubKey(parent, subKey, sam, key);
+    if (status == 0) keys_[key] = path;
+    return status;
+  }
+  RegStatus queryValueInfo(RegHandle key, const std::string& name, std::uint32_t& type, std::uint32_t& size) override {
+    if (failHere("reg_query", keyPath(key))) return static_cast<RegStatus>(code_);
+    return machine_.registry().queryValueInfo(key, name, type, size);
+  }
+  RegStatus queryValue(RegHandle key, const std::string& name, std::uint32_t& type, std::span<std::uint8_t> buffer,
+                       std::uint32_t& size) override {
+    if (failHere("reg_query", keyPath(key))) return static_cast<RegStatus>(code_);
+    return machine_.registry().queryValue(key, name, type, buffer, size);
+  }
+  RegStatus closeKey(RegHandle key) override {
+    keys_.erase(key);
+    return machine_.registry().closeKey(key);
+  }
+  RegStatus deleteKeyTree(RegHandle parent, const std::string& child) override {
+    if (failHere("reg_delete", join(keyPath(parent), child))) return static_cast<RegStatus>(code_);
+    return machine_.registry().deleteKeyTree(parent, child);
+  }
+
+  // Files.
+  bool findFirstFile(const std::string& pattern) override {
+    if (failHere("find", pattern)) return false;
+    return machine_.files().findFirstFile(pattern);
+  }
+  std::string tempPath() override {
+    throwHere("temp_path", "");
+    return machine_.files().tempPath();
+  }
+  void deleteFile(const std::string& path) override {
+    throwHere("delete", path);
+    machine_.files().deleteFile(path);
+  }
+  void renameFile(const std::string& from, const std::string& to) override {
+    throwHere("rename", from);
+    machine_.files().renameFile(from, to);
+  }
+  void copyFile(const std::string& from, const std::string& to) override {
+    throwHere("copy", from);
+    machine_.files().copyFile(from, to);
+  }
+  void writeNewFile(const std::string& path, std::span<const std::uint8_t> bytes) override {
+    throwHere("write", path);
+    machine_.files().writeNewFile(path, bytes);
+  }
+  std::uint64_t fileLength(const std::string& path) override {
+    throwHere("length", path);
+    return machine_.files().fileLength(path);
+  }
+
+  // Version information: a failing call finds no version block.
+  std::uint32_t fileVersionInfoSize(const std::string& path) override {
+    if (failHere("version_info", path)) return 0;
+    return machine_.versions().fileVersionInfoSize(path);
+  }
+  bool fileVersionInfo(const std::string& path, std::uint32_t size, std::vector<std::uint8_t>& block) override {
+    if (failHere("version_info", path)) return false;
+    return machine_.versions().fileVersionInfo(path, size, block);
+  }
+  bool queryRootBlock(const std::vector<std::uint8_t>& block, FixedFileInfo& info) override {
+    if (failHere("version_root", "")) return false;
+    return machine_.versions().queryRootBlock(block, info);
+  }
+
+  // Shell, resources, processes.
+  WindowHandle activeWindow() override { return machine_.shell().activeWindow(); }
+  std::optional<std::string> specialFolderPath(WindowHandle owner, std::int32_t csidl) override {
+    if (failHere("shell_folder", std::to_string(csidl))) return std::nullopt;
+    return machine_.shell().specialFolderPath(owner, csidl);
+  }
+  std::vector<std::uint8_t> resourceBytes(const std::string& type, int id) override {
+    throwHere("resource", "");
+    return machine_.resources().resourceBytes(type, id);
+  }
+  void startProcess(const std::string& commandLine, int windowStyle, std::chrono::milliseconds waitLimit) override {
+    const auto open = commandLine.find('"');
+    const auto close = commandLine.rfind('"');
+    throwHere("start_process", open < close ? commandLine.substr(open + 1, close - open - 1) : "");
+    machine_.processes().startProcess(commandLine, windowStyle, waitLimit);
+  }
+
+  // Operating-system facts: the calls that can fail say so by their result.
+  bool getVersionEx(OsVersionRecord& record) override {
+    if (failHere("os_version", std::to_string(record.size))) return false;
+    return machine_.os().getVersionEx(record);
+  }
+  bool getProductInfo(std::int32_t major, std::int32_t minor, std::int32_t spMajor, std::int32_t spMinor,
+                      std::int32_t& productType) override {
+    if (failHere("product_info", "")) return false;
+    return machine_.os().getProductInfo(major, minor, spMajor, spMinor, productType);
+  }
+  std::uint16_t systemDefaultLangId() override { return machine_.os().systemDefaultLangId(); }
+  std::uint32_t verLanguageName(std::uint16_t langId, std::string& name, std::uint32_t bufferChars) override {
+    if (failHere("language_name", "")) return 0;
+    return machine_.os().verLanguageName(langId, name, bufferChars);
+  }
+  std::uint32_t tickCount() override { return machine_.os().tickCount(); }
+  std::int32_t systemMetrics(int index) override { return machine_.os().systemMetrics(index); }
+  ModuleHandle loadLibrary(const std::string& name) override {
+    if (failHere("load_library", name)) return 0;
+    return machine_.os().loadLibrary(name);
+  }
+  bool hasProcAddress(ModuleHandle module, const std::string& procName) override {
+    if (failHere("proc_address", procName)) return false;
+    return machine_.os().hasProcAddress(module, procName);
+  }
+  void freeLibrary(ModuleHandle module) override { machine_.os().freeLibrary(module); }
+  bool isWow64Process(bool& wow64) override {
+    if (failHere("wow64", "")) return false;
+    return machine_.os().isWow64Process(wow64);
+  }
+
+  // Clock.
+  SystemTime localNow() override { return machine_.clock().localNow(); }
+  bool fileTimeToLocalFileTime(std::uint64_t utc, std::uint64_t& local) override {
+    if (failHere("local_time", "")) return false;
+    return machine_.clock().fileTimeToLocalFileTime(utc, local);
+  }
+
+ private:
+  static std::string rootName(RootKey root) {
+    switch (root) {
+      case RootKey::ClassesRoot:
+        return "HKEY_CLASSES_ROOT";
+      case RootKey::CurrentUser:
+        return "HKEY_CURRENT_USER";
+      case RootKey::LocalMachine:
+        return "HKEY_LOCAL_MACHINE";
+      case RootKey::Users:
+        return "HKEY_USERS";
+      case RootKey::CurrentConfig:
+        return "HKEY_CURRENT_CONFIG";
+    }
+    return "";
+  }
+  static std::string join(const std::string& parent, const std::string& child) {
+    if (child.empty()) return parent;
+    return parent.empty() ? child : parent + "\\" + child;
+  }
+  std::string keyPath(RegHandle key) const {
+    for (const RootKey root :
+         {RootKey::ClassesRoot, RootKey::CurrentUser, RootKey::LocalMachine, RootKey::Users, RootKey::CurrentConfig}) {
+      if (static_cast<RegHandle>(root) == key) return rootName(root);
+    }
+    const auto it = keys_.find(key);
+    return it == keys_.end() ? "" : it->second;
+  }
+
+  bool failHere(const std::string& op, const std::string& path) {
+    const std::size_t index = calls_.size();
+    calls_.push_back(Call{op, path, window_.lines(lstStatus).size(), machine_.startedProcesses().size()});
+    return target_ && *target_ == index;
+  }
+  void throwHere(const std::string& op, const std::string& path) {
+    if (failHere(op, path)) throw PlatformError(code_, sim::systemErrorText(code_));
+  }
+
+  sim::Machine& machine_;
+  sim::HeadlessWindow& window_;
+  std::optional<std::size_t> target_;
+  std::uint32_t code_;
+  std::vector<Call> calls_;
+  std::map<RegHandle, std::string> keys_;
+};
+
+// The program on a simulated machine with the layer in between.
+struct Harness {
+  explicit Harness(const nlohmann::ordered_json& faults, std::optional<std::size_t> target = std::nullopt,
+                   std::uint32_t code = 0)
+      : machine(makeMachine(faults)),
+        window(layout(), machine.get()),
+        layer(*machine, window, target, code),
+        platform{layer, window, layer, layer, layer, layer, layer, layer, layer},
+        form(platform),
+        registryBefore(machine->toJson()["registry"].get<std::string>()) {}
+
+  static std::unique_ptr<sim::Machine> makeMachine(const nlohmann::ordered_json& faults) {
+    nlohmann::ordered_json profile;
+    profile["clock"] = nlohmann::ordered_json::parse(kClock);
+    profile["faults"] = faults;
+    return sim::Machine::fromProfileText(profile.dump(), "fault_matrix.json");
+  }
+
+  // The full repair: every option checked and enabled.
+  void runWithAllOptions() {
+    for (const ElementId box : {chkKillRegPath, chkReplaceControl, chkReRegisterControl}) {
+      window.setValue(box, check_value::kChecked);
+      window.setEnabled(box, true);
+    }
+    callsBeforeRun = layer.calls().size();
+    form.cmdGo_Click();
+    callsAfterRun = layer.calls().size();
+  }
+
+  std::unique_ptr<sim::Machine> machine;
+  sim::HeadlessWindow window;
+  CallLayer layer;
+  Platform platform;
+  frmMain form;
+  std::string registryBefore;
+  std::size_t callsBeforeRun = 0;
+  std::size_t callsAfterRun = 0;
+};
+
+// The sections of a registry export by key name (compared without case).
+std::map<std::string, std::string> sections(const std::string& exported) {
+  std::map<std::string, std::string> result;
+  std::string key;
+  std::size_t start = 0;
+  while (start < exported.size()) {
+    std::size_t end = exported.find("\r\n", start);
+    if (end == std::string::npos) end = exported.size();
+    const std::string line = exported.substr(start, end - start);
+    if (line.starts_with("[") && line.ends_with("]")) {
+      key = lower(line.substr(1, line.size() - 2));
+      result[key];
+    } else if (!key.empty() && !line.empty()) {
+      result[key] += line + "\n";
+    }
+    start = end + 2;
+  }
+  return result;
+}
+
+bool atOrBelow(const std::string& key, const std::string& top) {
+  const std::string t = lower(top);
+  return key == t || key.starts_with(t + "\\");
+}
+
+std::map<std::string, std::string> subtree(const std::map<std::string, std::string>& all, const std::string& top) {
+  std::map<std::string, std::string> part;
+  for (const auto& [key, values] : all) {
+    if (atOrBelow(key, top)) part.emplace(key, values);
+  }
+  return part;
+}
+
+// The original control still exists at its place or under its backup name,
+// and the registry changed only where the run means to change it: the key
+// 2.0 it deletes, and the keys that registering the control creates and
+// unregistering it removes.
+void expectNothingLost(Harness& h) {
+  const auto machine = h.machine->toJson();
+  bool found = false;
+  for (const auto& file : machine["files"]) {
+    const std::string path = lower(file["path"].get<std::string>());
+    if ((path == lower(kInstalledPath) || path == lower(kBackupPath)) && file["version"] == kOriginalVersion &&
+        file["size"] == kOriginalSize) {
+      found = true;
+    }
+  }
+  EXPECT_TRUE(found) << "the original control is gone: " << machine["files"].dump();
+
+  const auto before = sections(h.registryBefore);
+  const auto after = sections(machine["registry"].get<std::string>());
+  const std::string key20 = std::string(kTypeLibKey) + "\\2.0";
+  const std::string key21 = std::string(kTypeLibKey) + "\\2.1";
+  auto outside = [&](const std::map<std::string, std::string>& all) {
+    std::map<std::string, std::string> rest;
+    for (const auto& [key, values] : all) {
+      if (!atOrBelow(key, key20) && !atOrBelow(key, key21)) rest.emplace(key, values);
+    }
+    return rest;
+  };
+  EXPECT_EQ(outside(after), outside(before));
+  const auto after20 = subtree(after, key20);
+  EXPECT_TRUE(after20.empty() || after20 == subtree(before, key20)) << "key 2.0 partly changed";
+  if (h.machine->startedProcesses().empty()) {
+    EXPECT_EQ(subtree(after, key21), subtree(before, key21)) << "key 2.1 changed without any regsvr32";
+  }
+}
+
+std::string failureReason(std::uint32_t code) {
+  return std::to_string(code) + ": " + sim::systemErrorText(code);
+}
+
+void expectReportWorks(Harness& h) {
+  const std::size_t messages = h.window.messages().size();
+  h.form.cmdStatus_Click();
+  ASSERT_EQ(h.window.messages().size(), messages + 1);
+  EXPECT_EQ(h.window.messages().back().title, texts::kReportCopiedTitle);
+  ASSERT_TRUE(h.window.clipboard().has_value());
+  EXPECT_TRUE(h.window.clipboard()->starts_with(std::string(texts::kRowWindows) + "\t"));
+  const std::vector<std::string>& lines = h.window.lines(lstStatus);
+  if (!lines.empty()) {
+    EXPECT_TRUE(h.window.clipboard()->ends_with("\r\n" + lines.back()));
+  }
+}
+
+// The window after a start-up whose survey met a failure: shown, with the
+// normal cursor, no message, and a status report that can be copied.
+void expectUsableWindow(Harness& h) {
+  EXPECT_TRUE(h.window.visible());
+  EXPECT_FALSE(h.window.waitCursor());
+  EXPECT_FALSE(h.form.ended());
+  EXPECT_TRUE(h.window.messages().empty());
+  for (const ElementId button : {cmdGo, cmdStatus, cmdExit}) {
+    EXPECT_TRUE(h.window.enabled(button));
+  }
+  expectReportWorks(h);
+}
+
+// A run stopped by the failure of call `failed`: nothing after it, the
+// clean run's lines up to that call, then the two error lines.
+void expectStoppedAt(Harness& h, const std::vector<Call>& clean, const std::vector<std::string>& cleanLines,
+                     std::size_t failed, std::uint32_t code) {
+  EXPECT_EQ(h.callsAfterRun, failed + 1) << "the run went on after the failing call";
+  std::vector<std::string> expected(cleanLines.begin(), cleanLines.begin() + clean[failed].statusLines);
+  expected.push_back(texts::kFailureLinePrefix + failureReason(code));
+  expected.push_back(texts::kAbortLine);
+  EXPECT_EQ(h.window.lines(lstStatus), expected);
+  EXPECT_EQ(h.machine->startedProcesses().size(), clean[failed].startedProcesses);
+  ASSERT_FALSE(h.window.messages().empty());
+  const sim::RecordedMessage& message = h.window.messages().back();
+  EXPECT_EQ(message.icon, MessageIcon::Critical);
+  EXPECT_EQ(message.title, texts::kFailureTitle);
+  EXPECT_EQ(message.text, std::string(texts::kFailureText) + "\r\n" + failureReason(code));
+  EXPECT_FALSE(h.window.enabled(cmdGo));
+  EXPECT_EQ(h.window.focus(), cmdExit);
+  EXPECT_FALSE(h.form.ended());
+  expectReportWorks(h);
+}
+
+void expectCompleted(Harness& h) {
+  ASSERT_FALSE(h.window.messages().empty());
+  EXPECT_EQ(h.window.messages().back().text, texts::kDoneText);
+  EXPECT_TRUE(h.form.ended());
+  for (const std::string& line : h.window.lines(lstStatus)) {
+    EXPECT_FALSE(line.starts_with(texts::kFailureLinePrefix)) << line;
+  }
+}
+
+// A run on a machine whose survey met a failure may itself stop (the paths
+// it works on may be wrong); either way it ends in a defined state.
+void expectDefinedEnd(Harness& h) {
+  if (h.form.ended()) {
+    expectCompleted(h);
+    return;
+  }
+  const std::vector<std::string>& lines = h.window.lines(lstStatus);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_TRUE(lines[lines.size() - 2].starts_with(texts::kFailureLinePrefix));
+  EXPECT_EQ(lines.back(), texts::kAbortLine);
+  EXPECT_EQ(h.window.messages().back().icon, MessageIcon::Critical);
+  EXPECT_FALSE(h.window.enabled(cmdGo));
+  EXPECT_EQ(h.window.focus(), cmdExit);
+  expectReportWorks(h);
+}
+
+// The clean run that every position is taken from.
+struct Recording {
+  std::vector<Call> calls;
+  std::size_t runStart = 0;
+  std::vector<std::string> lines;
+};
+
+const Recording& recording() {
+  static const Recording rec = [] {
+    Harness h(nlohmann::ordered_json::array());
+    h.form.Start();
+    h.runWithAllOptions();
+    Recording r;
+    r.calls = h.layer.calls();
+    r.runStart = h.callsBeforeRun;
+    r.lines = h.window.lines(lstStatus);
+    return r;
+  }();
+  return rec;
+}
+
+// Ops whose failure carries an error code that can be seen; the others fail
+// the same way whatever the code.
+bool codeMatters(const std::string& op) {
+  return op == "temp_path" || op == "delete" || op == "rename" || op == "copy" || op == "write" || op == "length" ||
+         op == "resource" || op == "start_process" || op.starts_with("reg_");
+}
+
+// The checks for a program whose call `failed` of the clean sequence failed
+// with `code`, however it was made to fail.
+void expectFailureHandled(Harness& h, std::size_t failed, std::uint32_t code) {
+  const Recording& clean = recording();
+  const Call& call = clean.calls[failed];
+  SCOPED_TRACE("call " + std::to_string(failed) + ": " + call.op + " " + call.path + ", error " + std::to_string(code));
+  if (failed < clean.runStart) {
+    expectUsableWindow(h);
+    h.runWithAllOptions();
+    expectDefinedEnd(h);
+  } else if (kStopsTheRun.contains(call.op)) {
+    expectStoppedAt(h, clean.calls, clean.lines, failed, code);
+  } else {
+    expectCompleted(h);
+  }
+  expectNothingLost(h);
+}
+
+TEST(FaultMatrix, CleanRunRepairsAndPassesThroughEveryOperationKind) {
+  const Recording& clean = recording();
+  std::set<std::string> ops;
+  for (const Call& call : clean.calls) ops.insert(call.op);
+  // Without these the matrix would test less than it claims.
+  for (const char* op : {"find", "rename", "copy", "delete", "start_process", "reg_open", "reg_delete", "write",
+                         "version_info", "temp_path", "resource", "shell_folder", "os_version"}) {
+    EXPECT_TRUE(ops.contains(op)) << op;
+  }
+  EXPECT_GT(clean.runStart, 0u);
+  EXPECT_EQ(clean.lines.size(), 7u);
+}
+
+TEST(FaultMatrix, EveryCallPositionFailingLosesNothing) {
+  const Recording& clean = recording();
+  std::size_t tried = 0;
+  for (std::size_t index = 0; index < clean.calls.size(); ++index) {
+    const bool allCodes = codeMatters(clean.calls[index].op);
+    for (const std::uint32_t code : kErrorCodes) {
+      if (!allCodes && code != kErrorCodes[0]) continue;
+      Harness h(nlohmann::ordered_json::array(), index, code);
+      h.form.Start();
+      if (index >= clean.runStart) h.runWithAllOptions();
+      expectFailureHandled(h, index, code);
+      ++tried;
+      if (::testing::Test::HasFatalFailure()) return;
+    }
+  }
+  ::testing::Test::RecordProperty("positions", std::to_string(clean.calls.size()));
+  ::testing::Test::RecordProperty("cases", std::to_string(tried));
+  if (!::testing::Test::HasFailure()) {
+    std::cout << "fault matrix: " << clean.calls.size() << " positions, " << tried << " cases, all with nothing lost\n";
+  }
+}
+
+// The machine's own fault list reaches only the first call of an operation
+// on a path; each such first call fails once, with each code.
+TEST(FaultMatrix, ProfileFaultsAtEachFirstCallLoseNothing) {
+  const Recording& clean = recording();
+  const std::set<std::string> profileOps = {"find",     "delete",       "rename",    "copy",      "write",
+                                            "length",   "version_info", "resource",  "temp_path", "start_process",
+                                            "reg_open", "reg_query",    "reg_delete"};
+  std::set<std::pair<std::string, std::string>> seen;
+  std::size_t tried = 0;
+  for (std::size_t index = 0; index < clean.calls.size(); ++index) {
+    const Call& call = clean.calls[index];
+    if (!profileOps.contains(call.op) || !seen.emplace(call.op, lower(call.path)).second) continue;
+    for (const std::uint32_t code : kErrorCodes) {
+      nlohmann::ordered_json fault = {{"op", call.op}};
+      if (!call.path.empty()) fault["path"] = call.path;
+      fault["error"] = code;
+      fault["times"] = 1;
+      Harness h(nlohmann::ordered_json::array({fault}));
+      h.form.Start();
+      if (index >= clean.runStart) h.runWithAllOptions();
+      expectFailureHandled(h, index, code);
+      ++tried;
+      if (::testing::Test::HasFatalFailure()) return;
+    }
+  }
+  ::testing::Test::RecordProperty("profile_faults", std::to_string(tried));
+  if (!::testing::Test::HasFailure()) {
+    std::cout << "fault matrix: " << seen.size() << " first calls through profile faults, " << tried
+              << " cases, all with nothing lost\n";
+  }
+}
+
+}  // namespace
+}  // namespace ocx

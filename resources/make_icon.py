@@ -18,7 +18,7 @@ VGA = [
 ]
 
 
-def pixel(x, y, size):
+def pixel(x, y, size, flat):
     """Colour of pixel (x, y), top-down, or None where the icon is clear.
 
     A rounded blue tile with a white cross and a red corner badge: a medic's
@@ -42,7 +42,10 @@ def pixel(x, y, size):
     arm, half = 16 * s, 3.5 * s
     if (abs(cx - arm) <= half and 5 * s <= cy <= 27 * s) or (abs(cy - arm) <= half and 5 * s <= cx <= 27 * s):
         return (255, 255, 255)
-    # Tile: blue, lighter towards the top left.
+    # Tile: blue, lighter towards the top left; one even blue where only
+    # 16 colours are at hand, since a gradient would break into patches.
+    if flat:
+        return (0, 0, 255)
     t = (cx + cy) / (2.0 * size)
     return (0, int(40 + 60 * (1 - t)), int(255 - 90 * t))
 
@@ -52,7 +55,7 @@ def nearest(colour, palette):
 
 
 def image(size, bits):
-    pixels = [[pixel(x, y, size) for x in range(size)] for y in range(size)]
+    pixels = [[pixel(x, y, size, bits == 4) for x in range(size)] for y in range(size)]
     if bits == 4:
         palette = VGA
     else:

@@ -10,7 +10,6 @@ namespace ocx {
 
 namespace {
 
-constexpr std::int32_t kPlatformWindows = 1;
 constexpr std::int32_t kPlatformNt = 2;
 
 constexpr const char* kNtCurrentVersionKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";

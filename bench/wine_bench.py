@@ -1,0 +1,449 @@
+#!/usr/bin/env python3
+"""Benchmarks of the real Ocxmedic.exe under Wine, each against a baseline
+measured in the same invocation, runs of the two alternating:
+
+  start-up   process start until the main window is visible, its survey
+             done, against MinimalDialog.exe (tools/minimal-dialog)
+  repair     the press of cmdGo until the closing message, against a batch
+             file that runs the same four regsvr32 commands in turn
+  memory     peak working set (VmHWM) of the program's process
+  size       Ocxmedic.exe minus the control file it carries
+
+The machine is the 64-bit Windows 7 prefix of the end-to-end tests
+(tests/wine/wine_e2e.py builds it), copied once per measurement series.
+scripts/bench runs this; it prints a summary and writes JSON and Markdown.
+"""
+
+from __future__ import annotations
+
+import argparse
+import contextlib
+import json
+import os
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+ARCH, VERSION = "win64", "win7"
+SYSTEM_FOLDER = r"C:\windows\SysWOW64"
+INSTALLED = SYSTEM_FOLDER + r"\MSCOMCTL.OCX"
+# What the program starts in a full repair, in its order.
+REPAIR_COMMANDS = [f'regsvr32 /s /u "{INSTALLED}"', f'regsvr32 /s "{INSTALLED}"',
+                   f'regsvr32 /s /u "{INSTALLED}"', f'regsvr32 /s "{INSTALLED}"']
+# xdotool matches without regard to case; the anchors keep the closing
+# message apart from the main window, whose caption holds the same words.
+MAIN_WINDOW = r"Update 1\.0\.6$"
+CLOSING_MESSAGE = "^Problemlösung zum Microsoft Update$"
+MINIMAL_DIALOG = "^Ocxmedic Vergleichsdialog$"
+POLL_S = 0.005
+TIMEOUT_S = 120
+
+# Goals of the issue: start-up within 1.5 times the minimal dialog, the
+# repair within 1.1 times the batch file, the program without its payload
+# under 400 KB.
+GOAL_STARTUP_RATIO = 1.5
+GOAL_REPAIR_RATIO = 1.1
+# KB read as 1000 bytes, the stricter reading.
+GOAL_SIZE_BYTES = 400_000
+
+
+class BenchError(Exception):
+    pass
+
+
+def e2e_module(source_dir: Path):
+    """The prefix handling of the end-to-end tests, shared rather than copied."""
+    sys.path.insert(0, str(source_dir / "tests" / "wine"))
+    try:
+        import wine_e2e  # noqa: PLC0415
+    except ImportError as why:
+        raise BenchError(f"tests/wine/wine_e2e.py cannot be imported: {why}") from None
+    return wine_e2e
+
+
+def run_quiet(cmd: list[str], env: dict[str, str], timeout: float = 120) -> None:
+    # Output goes to a file, not a pipe: wineserver and the services that
+    # Wine starts keep inherited pipes open long after the command is done.
+    with tempfile.TemporaryFile() as output:
+        try:
+            code = subprocess.run(cmd, env=env, stdout=output, stderr=subprocess.STDOUT, timeout=timeout,
+                                  check=False).returncode
+        except subprocess.TimeoutExpired:
+            raise BenchError(f"{' '.join(cmd)} took longer than {timeout} s") from None
+        if code != 0:
+            output.seek(0)
+            raise BenchError(f"{' '.join(cmd)} failed ({code}):\n{output.read().decode(errors='replace')}")
+
+
+def find_window(pattern: str, env: dict[str, str]) -> str | None:
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern], env=env,
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, check=False)
+    ids = found.stdout.split()
+    return ids[0].decode() if ids else None
+
+
+def wait_window(pattern: str, env: dict[str, str], process: subprocess.Popen, started: float) -> tuple[str, float]:
+    """Polls until a visible window matches; the time since `started`."""
+    while True:
+        window = find_window(pattern, env)
+        now = time.monotonic()
+        if window is not None:
+            return window, now - started
+        if process.poll() is not None:
+            raise BenchError(f"the process ended ({process.returncode}) before a window {pattern!r} showed")
+        if now - started > TIMEOUT_S:
+            raise BenchError(f"no window {pattern!r} within {TIMEOUT_S} s")
+        time.sleep(POLL_S)
+
+
+def peak_working_set_kib(pid: int) -> int:
+    """VmHWM of the process: the exe runs as the wine process itself, so its
+    peak resident set is the program's peak working set plus Wine's own
+    share (ntdll, the loader, the mapped system DLLs)."""
+    with open(f"/proc/{pid}/status", encoding="ascii") as status:
+        for line in status:
+            if line.startswith("VmHWM:"):
+                return int(line.split()[1])
+    raise BenchError(f"no VmHWM for process {pid}")
+
+
+def press(key: str, window: str, env: dict[str, str]) -> None:
+    subprocess.run(["xdotool", "key", "--window", window, key], env=env, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, check=False)
+
+
+def finish(process: subprocess.Popen, what: str) -> int:
+    try:
+        return process.wait(60)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+        raise BenchError(f"{what} did not end") from None
+
+
+class Bench:
+    def __init__(self, args: argparse.Namespace):
+        self.args = args
+        self.work = Path(args.work).resolve()
+        self.win32_build = Path(args.win32_build).resolve()
+        self.source_dir = Path(args.source_dir).resolve()
+        self.e2e = e2e_module(self.source_dir)
+        self.e2e_env = self.e2e.Env(argparse.Namespace(work=self.work, win32_build=self.win32_build,
+                                                       source_dir=self.source_dir, sim=None))
+        self.exe = self.win32_build / "Ocxmedic.exe"
+        self.minimal = self.win32_build / "MinimalDialog.exe"
+        self.template = self.work / "bench-template"
+        self.batch = r"C:\ocxmedic-repair.bat"
+
+    # --- prefixes ---------------------------------------------------------
+
+    def e2e_step(self, *step: str) -> None:
+        cmd = [sys.executable, str(self.source_dir / "tests" / "wine" / "wine_e2e.py"), *step, "--arch", ARCH,
+               "--work", str(self.work), "--win32-build", str(self.win32_build), "--source-dir",
+               str(self.source_dir)]
+        done = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, check=False)
+        if done.returncode != 0:
+            raise BenchError(f"preparing the prefix ({' '.join(step)}) failed:\n{done.stdout.decode(errors='replace')}")
+
+    def wine_env(self, prefix: Path, display: str | None = None) -> dict[str, str]:
+        return self.e2e_env.wine_env(prefix, display)
+
+    def prepare(self) -> None:
+        for path in (self.exe, self.minimal):
+            if not path.exists():
+                raise BenchError(f"{path} is missing: build the mingw-i686 preset first")
+        machine = self.e2e.machine_dir(self.e2e_env, ARCH, VERSION)
+        if self.args.fresh or not (machine / "system.reg").exists():
+            self.e2e_step("base")
+            self.e2e_step("machine", "--version", VERSION)
+        self.e2e.clone_prefix(machine, self.template)
+        env = self.wine_env(self.template)
+        try:
+            # The end-to-end tests draw everything inside one virtual
+            # desktop; here each window must be an X window of its own, so
+            # that xdotool sees it appear under its caption.
+            run_quiet(["wine", "reg", "delete", r"HKCU\Software\Wine\Explorer", "/v", "Desktop", "/f"], env)
+            self.e2e.wait_wineserver(env)
+        finally:
+            self.e2e.kill_wineserver(env)
+        batch = self.template / "drive_c" / "ocxmedic-repair.bat"
+        batch.write_bytes(("@echo off\r\n" + "".join(f"{c}\r\n" for c in REPAIR_COMMANDS)).encode("cp1252"))
+
+    @contextlib.contextmanager
+    def machine(self, name: str):
+        """A private copy of the template with a warm wineserver on a screen
+        of its own: what the series measures is the programs, not Wine
+        starting its services."""
+        prefix = self.work / "bench-runs" / name
+        prefix.parent.mkdir(parents=True, exist_ok=True)
+        self.e2e.clone_prefix(self.template, prefix)
+        with self.e2e.virtual_screen() as display:
+            env = self.wine_env(prefix, display)
+            try:
+                run_quiet(["wineserver", "-p"], env)
+                run_quiet(["wine", "cmd", "/c", "exit"], env)
+                yield prefix, env
+            finally:
+                self.e2e.kill_wineserver(env)
+        shutil.rmtree(prefix, ignore_errors=True)
+
+    # --- single runs ------------------------------------------------------
+
+    def start_until_visible(self, exe: Path, pattern: str, env: dict[str, str]) -> tuple[subprocess.Popen, str, float]:
+        started = time.monotonic()
+        process = subprocess.Popen(["wine", str(exe)], env=env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        window, elapsed = wait_window(pattern, env, process, started)
+        return process, window, elapsed
+
+    def startup_run(self, exe: Path, pattern: str, env: dict[str, str]) -> tuple[float, int]:
+        process, window, elapsed = self.start_until_visible(exe, pattern, env)
+        peak = peak_working_set_kib(process.pid)
+        press("Escape", window, env)
+        code = finish(process, exe.name)
+        if code != 0:
+            raise BenchError(f"{exe.name} ended with {code}")
+        return elapsed, peak
+
+    def repair_run(self, prefix: Path, env: dict[str, str]) -> tuple[float, int]:
+        process, window, _ = self.start_until_visible(self.exe, MAIN_WINDOW, env)
+        # The focus starts on cmdGo. The space bar presses a focused button;
+        # Return would not, since the main window is no dialog.
+        started = time.monotonic()
+        press("space", window, env)
+        message, elapsed = wait_window(CLOSING_MESSAGE, env, process, started)
+        peak = peak_working_set_kib(process.pid)
+        press("Return", message, env)
+        code = finish(process, "Ocxmedic.exe after the repair")
+        if code != 0:
+            raise BenchError(f"Ocxmedic.exe ended with {code} after the repair")
+        folder = prefix / "drive_c" / "windows" / "syswow64"
+        if not list(folder.glob("MSCOMCTL.OCX_Backup_*")):
+            raise BenchError("the repair left no backup of the old control: it did not replace it")
+        return elapsed, peak
+
+    def batch_run(self, env: dict[str, str]) -> float:
+        started = time.monotonic()
+        # The 32-bit cmd, as the 32-bit program's regsvr32 is the 32-bit one.
+        process = subprocess.Popen(["wine", SYSTEM_FOLDER + r"\cmd.exe", "/c", self.batch], env=env,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        code = finish(process, "the batch file")
+        elapsed = time.monotonic() - started
+        if code != 0:
+            raise BenchError(f"the batch file ended with {code}")
+        return elapsed
+
+    # --- series -----------------------------------------------------------
+
+    def startup_series(self, runs: int) -> dict:
+        program, baseline, peaks = [], [], []
+        with self.machine("startup") as (_, env):
+            # One untimed start of each fills the file cache for both.
+            self.startup_run(self.minimal, MINIMAL_DIALOG, env)
+            self.startup_run(self.exe, MAIN_WINDOW, env)
+            for i in range(runs):
+                order = [("minimal", self.minimal, MINIMAL_DIALOG), ("program", self.exe, MAIN_WINDOW)]
+                for which, exe, pattern in order if i % 2 == 0 else reversed(order):
+                    elapsed, peak = self.startup_run(exe, pattern, env)
+                    if which == "program":
+                        program.append(elapsed)
+                        peaks.append(peak)
+                    else:
+                        baseline.append(elapsed)
+                    log(f"start-up {which} run {i + 1}: {elapsed:.3f} s")
+        return {"program_s": program, "baseline_s": baseline, "program_peak_kib": peaks}
+
+    def repair_series(self, runs: int) -> dict:
+        program, baseline, peaks = [], [], []
+        for i in range(runs):
+            for which in ("batch", "program") if i % 2 == 0 else ("program", "batch"):
+                with self.machine(f"repair-{which}") as (prefix, env):
+                    if which == "program":
+                        elapsed, peak = self.repair_run(prefix, env)
+                        program.append(elapsed)
+                        peaks.append(peak)
+                    else:
+                        elapsed = self.batch_run(env)
+                        baseline.append(elapsed)
+                log(f"repair {which} run {i + 1}: {elapsed:.3f} s")
+        return {"program_s": program, "baseline_s": baseline, "program_peak_kib": peaks}
+
+    def size(self) -> dict:
+        payload_name = (self.win32_build / "Ocxmedic.payload").read_text(encoding="utf-8").strip()
+        payload = Path(payload_name).stat().st_size
+        built = self.exe.stat().st_size
+        stripped_path = self.work / "Ocxmedic.stripped.exe"
+        strip = shutil.which("i686-w64-mingw32-strip")
+        stripped = None
+        if strip:
+            subprocess.run([strip, "-o", str(stripped_path), str(self.exe)], check=True)
+            stripped = stripped_path.stat().st_size
+        return {"exe_bytes": built, "payload_bytes": payload, "without_payload_bytes": built - payload,
+                "stripped_exe_bytes": stripped,
+                "stripped_without_payload_bytes": None if stripped is None else stripped - payload}
+
+
+def log(text: str) -> None:
+    print(f"wine_bench: {text}", file=sys.stderr, flush=True)
+
+
+def ratio_entry(series: dict) -> dict:
+    program = statistics.median(series["program_s"])
+    baseline = statistics.median(series["baseline_s"])
+    return {**series, "program_median_s": program, "baseline_median_s": baseline, "ratio": program / baseline}
+
+
+def machine_description() -> dict:
+    cpu = "unknown"
+    with contextlib.suppress(OSError):
+        for line in Path("/proc/cpuinfo").read_text().splitlines():
+            if line.startswith("model name"):
+                cpu = line.split(":", 1)[1].strip()
+                break
+    mem_kib = 0
+    with contextlib.suppress(OSError):
+        mem_kib = int(Path("/proc/meminfo").read_text().split()[1])
+    os_name = "unknown"
+    with contextlib.suppress(OSError):
+        os_name = re.search(r'PRETTY_NAME="([^"]*)"', Path("/etc/os-release").read_text()).group(1)
+    wine = subprocess.run(["wine", "--version"], stdout=subprocess.PIPE, check=False).stdout.decode().strip()
+    return {"cpu": cpu, "cores": os.cpu_count(), "memory_gib": round(mem_kib / 1048576, 1), "os": os_name,
+            "kernel": os.uname().release, "wine": wine, "load_average": [round(x, 2) for x in os.getloadavg()]}
+
+
+def kb(n: int | None) -> str:
+    return "n/a" if n is None else f"{n / 1000:.0f} KB"
+
+
+def verdict(ok: bool) -> str:
+    return "met" if ok else "missed"
+
+
+def markdown(results: dict) -> str:
+    m = results["machine"]
+    lines = [f"Measured {results['date']} on {m['cpu']}, {m['cores']} cores, {m['memory_gib']} GiB, {m['os']} "
+             f"(kernel {m['kernel']}), {m['wine']}; load average at the start {m['load_average']}.", ""]
+    native = results.get("native")
+    if native:
+        lines += ["### Simulated machine (Google Benchmark, native build, median of 5 repetitions)", "",
+                  "| Benchmark | Wall time per call | CPU time per call | clsOSInfo creations | registry opens |",
+                  "|---|---|---|---|---|"]
+        for b in native:
+            if "error" in b:
+                lines.append(f"| {b['name']} | failed: {b['error']} | | | |")
+                continue
+            lines.append(f"| {b['name']} | {b['real_time']:.1f} {b['time_unit']} | {b['cpu_time']:.1f} {b['time_unit']} | "
+                         f"{b.get('osinfo_creations', '')} | {b.get('registry_opens', '')} |")
+        lines.append("")
+    wine = results.get("wine")
+    if wine:
+        s, r = wine["startup"], wine["repair"]
+
+        peak = max(s["program_peak_kib"] + r["program_peak_kib"])
+        lines += ["### Under Wine (64-bit Windows 7 prefix)", "",
+                  "| Figure | Ocxmedic.exe | Baseline | Ratio | Goal |", "|---|---|---|---|---|",
+                  f"| Start-up until the surveyed window is visible, median of {len(s['program_s'])} | "
+                  f"{s['program_median_s']:.3f} s | {s['baseline_median_s']:.3f} s (minimal dialog) | "
+                  f"{s['ratio']:.2f} | ≤ {GOAL_STARTUP_RATIO} {verdict(s['ratio'] <= GOAL_STARTUP_RATIO)} |",
+                  f"| Full repair, cmdGo until the closing message, median of {len(r['program_s'])} | "
+                  f"{r['program_median_s']:.3f} s | {r['baseline_median_s']:.3f} s (batch of four regsvr32) | "
+                  f"{r['ratio']:.2f} | ≤ {GOAL_REPAIR_RATIO} {verdict(r['ratio'] <= GOAL_REPAIR_RATIO)} |",
+                  f"| Peak working set (VmHWM of the exe's wine process), highest of all runs | {peak} KiB | | | |",
+                  ""]
+    z = results.get("size")
+    if z:
+        lines += ["### Size of Ocxmedic.exe", "", "| Figure | Bytes | Goal |", "|---|---|---|",
+                  f"| As built, minus the payload ({z['exe_bytes']} − {z['payload_bytes']}) | "
+                  f"{z['without_payload_bytes']} ({kb(z['without_payload_bytes'])}) | < 400 KB "
+                  f"{verdict(z['without_payload_bytes'] < GOAL_SIZE_BYTES)} |"]
+        if z["stripped_without_payload_bytes"] is not None:
+            lines.append(f"| Stripped, minus the payload ({z['stripped_exe_bytes']} − {z['payload_bytes']}) | "
+                         f"{z['stripped_without_payload_bytes']} ({kb(z['stripped_without_payload_bytes'])}) | "
+                         f"< 400 KB {verdict(z['stripped_without_payload_bytes'] < GOAL_SIZE_BYTES)} |")
+        lines.append("")
+    return "\n".join(lines)
+
+
+def native_rows(path: Path) -> list[dict]:
+    data = json.loads(path.read_text(encoding="utf-8"))
+    # With repetitions only the median of each is taken; a single run has
+    # plain iteration rows.
+    repeated = any(b.get("run_type") == "aggregate" for b in data["benchmarks"])
+    rows = []
+    for b in data["benchmarks"]:
+        if b.get("error_occurred"):
+            rows.append({"name": b.get("run_name", b["name"]), "error": b.get("error_message", "failed")})
+            continue
+        if repeated and b.get("aggregate_name") != "median":
+            continue
+        name = b.get("run_name", b["name"]) if repeated else b["name"]
+        row = {"name": name, "real_time": b["real_time"], "cpu_time": b["cpu_time"], "time_unit": b["time_unit"]}
+        for counter in ("osinfo_creations", "registry_opens"):
+            if counter in b:
+                row[counter] = round(b[counter], 2)
+        rows.append(row)
+    return rows
+
+
+def replace_figures(document: Path, figures: str) -> None:
+    begin, end = "<!-- figures:begin -->", "<!-- figures:end -->"
+    text = document.read_text(encoding="utf-8")
+    if begin not in text or end not in text:
+        raise BenchError(f"{document} has no {begin} ... {end} section to fill")
+    head, rest = text.split(begin, 1)
+    _, tail = rest.split(end, 1)
+    document.write_text(f"{head}{begin}\n{figures}\n{end}{tail}", encoding="utf-8")
+
+
+def main() -> int:
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--work", required=True, help="folder for the prefixes and the results")
+    parser.add_argument("--win32-build", required=True, help="build folder with Ocxmedic.exe and MinimalDialog.exe")
+    parser.add_argument("--source-dir", required=True)
+    parser.add_argument("--runs", type=int, default=10, help="runs of each program per comparison")
+    parser.add_argument("--native", help="JSON output of ocxmedic-bench to include")
+    parser.add_argument("--skip-wine", action="store_true", help="only the native figures and the size")
+    parser.add_argument("--fresh", action="store_true", help="build the Windows 7 prefix anew")
+    parser.add_argument("--update", help="Markdown file whose figures section is replaced")
+    args = parser.parse_args()
+    if args.runs < 1:
+        parser.error("--runs must be at least 1")
+
+    results: dict = {"date": time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime()), "machine": machine_description()}
+    if args.native:
+        results["native"] = native_rows(Path(args.native))
+    try:
+        bench = Bench(args)
+        bench.work.mkdir(parents=True, exist_ok=True)
+        if not bench.exe.exists():
+            raise BenchError(f"{bench.exe} is missing: build the mingw-i686 preset first")
+        results["size"] = bench.size()
+        if not args.skip_wine:
+            for tool in ("wine", "wineserver", "Xvfb", "xdotool"):
+                if shutil.which(tool) is None:
+                    raise BenchError(f"{tool} is not installed (scripts/install-deps installs Wine and Xvfb)")
+            bench.prepare()
+            startup = ratio_entry(bench.startup_series(args.runs))
+            repair = ratio_entry(bench.repair_series(args.runs))
+            results["wine"] = {"startup": startup, "repair": repair}
+    except BenchError as why:
+        print(f"wine_bench: {why}", file=sys.stderr)
+        return 1
+
+    work = Path(args.work)
+    (work / "results.json").write_text(json.dumps(results, indent=2), encoding="utf-8")
+    figures = markdown(results)
+    (work / "figures.md").write_text(figures + "\n", encoding="utf-8")
+    if args.update:
+        replace_figures(Path(args.update), figures)
+    print(figures)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

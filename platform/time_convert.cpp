@@ -88,7 +88,8 @@ bool SystemTimeToFileTime(const SystemTime& st, FileTime& fileTime) {
     return false;
   }
   const std::int64_t days = daysFromCivil(st.year, st.month, st.day) - kFileTimeEpochDays;
-  const std::int64_t seconds = days * kSecondsPerDay + st.hour * 3600 + st.minute * 60 + st.second;
+  const std::int64_t seconds =
+      days * kSecondsPerDay + std::int64_t{st.hour} * 3600 + std::int64_t{st.minute} * 60 + st.second;
   fileTime =
       static_cast<FileTime>(seconds) * kTicksPerSecond + static_cast<FileTime>(st.milliseconds) * kTicksPerMillisecond;
   return true;
@@ -121,7 +122,8 @@ std::int64_t oleDateToSeconds(double oleDate) {
 
 double oleDateFromSystemTime(const SystemTime& st) {
   const std::int64_t days = daysFromCivil(st.year, st.month, st.day) - kOleEpochDays;
-  return oleDateFromSeconds(days * kSecondsPerDay + st.hour * 3600 + st.minute * 60 + st.second);
+  return oleDateFromSeconds(days * kSecondsPerDay + std::int64_t{st.hour} * 3600 + std::int64_t{st.minute} * 60 +
+                            st.second);
 }
 
 SystemTime systemTimeFromOleDate(double oleDate) {

@@ -61,13 +61,16 @@ class JsonScanner {
     if (pos_ >= text_.size()) {
       fail("unexpected end of the text");
     }
+    if (depth_ >= kMaxDepth) {
+      fail("values nested too deeply");
+    }
     doc_.values_[pointer] = here();
     const char c = peek();
-    if (c == '{') {
-      return object(pointer);
-    }
-    if (c == '[') {
-      return array(pointer);
+    if (c == '{' || c == '[') {
+      ++depth_;
+      nlohmann::json result = c == '{' ? object(pointer) : array(pointer);
+      --depth_;
+      return result;
     }
     if (c == '"') {
       return string();
@@ -253,7 +256,11 @@ class JsonScanner {
 
   std::string_view text_;
   JsonDocument& doc_;
+  // A profile is a few levels deep; far deeper nesting is an attack on the
+  // stack, not a machine.
+  static constexpr int kMaxDepth = 64;
   std::size_t pos_ = 0;
+  int depth_ = 0;
   TextPosition position_;
 };
 

@@ -9,6 +9,7 @@
 #include "platform/sim/machine.h"
 #include "platform/sim/reg_text.h"
 #include "platform/sim/text_codec.h"
+#include "platform/sim/win_path.h"
 
 namespace ocx::sim {
 
@@ -329,6 +330,9 @@ class ProfileReader {
         const json& v = item[key];
         if (key == "path") {
           file.path = absolutePath(k, v);
+          if (resolveWinPath(file.path, "C:\\").value_or("").size() <= 3) {
+            failValue(k, "a file's \"path\" names a file, not a drive");
+          }
         } else if (key == "version") {
           content.version = version(k, v);
         } else if (key == "size") {

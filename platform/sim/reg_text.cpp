@@ -318,7 +318,12 @@ std::optional<std::string> plainText(const RegValue& value) {
       return std::nullopt;
     }
   }
-  return utf16ToUtf8(units);
+  // Text that would not come back unchanged (a lone surrogate) stays hex.
+  std::string text = utf16ToUtf8(units);
+  if (utf8ToUtf16(text) != units) {
+    return std::nullopt;
+  }
+  return text;
 }
 
 std::size_t characterCount(std::string_view text) {

@@ -40,6 +40,8 @@ TEST(Profile, RefusedWithLineAndColumnOfTheOffendingToken) {
       {"both registries", "{\"registry\": \"\", \"registry_file\": \"x.reg\"}", 1, 18},
       {"registers root", "{\"payload\": {\"registers\": [\"HKEY_NOWHERE\\\\X\"]}}", 1, 28},
       {"not UTF-8", "{\"description\":\n \"Gr\xFC\xDF\x65\"}", 2, 5},
+      {"file on a drive root", "{\"files\": [{\"path\": \"D:\\\\\"}]}", 1, 21},
+      {"nested too deeply", "{\"faults\": " + std::string(70, '[') + std::string(70, ']') + "}", 1, 75},
       {"umlaut counts as one column", "{\"description\": \"äö\", \"x\": 1}", 1, 23},
       // Registry text errors count within the registry text.
       {"registry text", "{\"registry\": [\"REGEDIT4\", \"[HKEY_CURRENT_USER\\\\A]\", \"\\\"V\\\"=dword:xyz\"]}", 3, 11},

@@ -75,6 +75,15 @@ TEST(RegText, RegeditExportsReadBackByteForByte) {
   EXPECT_EQ(roundTrip(kCurrentVersionExport), kCurrentVersionExport);
 }
 
+TEST(RegText, TextThatWouldNotSurviveQuotesStaysHex) {
+  // A lone surrogate, a line break, an inner NUL, no final NUL.
+  const std::string text =
+      "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n"
+      "\"Surrogate\"=hex(1):00,d8,00,00\r\n\"Break\"=hex(1):0a,00,00,00\r\n"
+      "\"Inner\"=hex(1):61,00,00,00,62,00,00,00\r\n\"Open\"=hex(1):61,00\r\n\r\n";
+  EXPECT_EQ(roundTrip(text), text);
+}
+
 TEST(RegText, ExportOrdersKeysComponentByComponentWithoutRegardToCase) {
   const std::string text =
       "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\b]\r\n[HKEY_CLASSES_ROOT\\a b]\r\n[HKEY_CLASSES_ROOT\\a\\z]\r\n"

@@ -27,7 +27,7 @@ import shutil
 import signal
 import subprocess
 import sys
-import time
+import tempfile
 from pathlib import Path
 
 SKIP = 77
@@ -113,9 +113,10 @@ def load_texts(source_dir: Path) -> dict[str, str]:
 
 class Env:
     def __init__(self, args: argparse.Namespace):
-        self.work = Path(args.work)
-        self.win32_build = Path(args.win32_build)
-        self.source_dir = Path(args.source_dir)
+        # Wine takes absolute prefix paths only.
+        self.work = Path(args.work).resolve()
+        self.win32_build = Path(args.win32_build).resolve()
+        self.source_dir = Path(args.source_dir).resolve()
         self.sim = args.sim
         self.exe = self.win32_build / "Ocxmedic.exe"
         self.driver = self.win32_build / "ui-driver.exe"
@@ -134,15 +135,24 @@ class Env:
         return env
 
 
+def run_captured(cmd: list[str], env: dict[str, str], timeout: float) -> tuple[int, str, str]:
+    """Output goes through files, not pipes: the first Wine process of a
+    prefix starts the wineserver and the prefix's services, which inherit its
+    handles and would keep a pipe open long after the command has ended."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        done = subprocess.run(cmd, env=env, stdout=out, stderr=err, timeout=timeout, check=False)
+        out.seek(0)
+        err.seek(0)
+        return done.returncode, out.read().decode("utf-8", "replace"), err.read().decode("utf-8", "replace")
+
+
 def run(cmd: list[str], env: dict[str, str], timeout: float = 300, what: str | None = None) -> str:
     try:
-        done = subprocess.run(cmd, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                              timeout=timeout, check=False)
+        code, out, err = run_captured(cmd, env, timeout)
     except subprocess.TimeoutExpired:
         raise Failure(f"{what or cmd[0]} took longer than {timeout} s") from None
-    out = done.stdout.decode("utf-8", "replace")
-    if done.returncode != 0:
-        raise Failure(f"{what or ' '.join(cmd)} failed with exit code {done.returncode}:\n{out}")
+    if code != 0:
+        raise Failure(f"{what or ' '.join(cmd)} failed with exit code {code}:\n{out}{err}")
     return out
 
 
@@ -316,15 +326,14 @@ class Session:
             return self.drive("wait", *commands, window=False, timeout_s=timeout_s)[1:]
         cmd = ["wine", str(self.env.driver), f"--timeout={timeout_s * 1000}", *commands]
         try:
-            done = subprocess.run(cmd, env=self.wine, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                                  timeout=timeout_s * len(commands) + 60, check=False)
+            code, out, err = run_captured(cmd, self.wine, timeout_s * len(commands) + 60)
         except subprocess.TimeoutExpired:
             raise Failure(f"the driver hung on {commands}") from None
-        results = [json.loads(line) for line in done.stdout.decode("utf-8").splitlines() if line.startswith("{")]
+        results = [json.loads(line) for line in out.splitlines() if line.startswith("{")]
         failed = [r for r in results if not r.get("ok")]
-        if failed or done.returncode != 0 or len(results) != len(commands):
-            raise Failure(f"driver {' '.join(commands)} (exit {done.returncode}):\n"
-                          + "\n".join(json.dumps(r, ensure_ascii=False) for r in results))
+        if failed or code != 0 or len(results) != len(commands):
+            raise Failure(f"driver {' '.join(commands)} (exit {code}):\n"
+                          + "\n".join(json.dumps(r, ensure_ascii=False) for r in results) + "\n" + err[-2000:])
         return results
 
     def settle(self) -> None:
@@ -332,8 +341,13 @@ class Session:
         wait_wineserver(self.wine)
 
     def unix(self, windows: str) -> Path:
-        check(windows[1:3] == ":\\", f"not an absolute path: {windows}")
-        return self.prefix / "drive_c" / Path(*windows[3:].split("\\"))
+        """The file behind a C: path; Windows names ignore case, Linux's do not."""
+        check(windows.lower().startswith("c:\\"), f"not a path on C: {windows}")
+        path = self.prefix / "drive_c"
+        for part in windows[3:].split("\\"):
+            same = [p for p in path.iterdir() if p.name.lower() == part.lower()] if path.is_dir() else []
+            path = same[0] if same else path / part
+        return path
 
     def screenshot(self, window_rect: list[int], target: Path) -> None:
         x, y, w, h = window_rect
@@ -563,7 +577,7 @@ def scenario_failure(s: Session, texts: dict[str, str]) -> None:
         (folder / name).write_bytes(b"")
         taken.add(name)
 
-    _, box, failed, _, after, report_box, clip = s.drive(
+    _, box, failed, _, after, _, report_box, clip = s.drive(
         "click:cmdGo", "message-open", "dump", "message", "dump", "click:cmdStatus", "message", "clipboard")
     check_equal((box["title"], box["icon"], box["buttons"]), (texts["kFailureTitle"], "critical", ["OK"]),
                 "failure message")
@@ -578,7 +592,8 @@ def scenario_failure(s: Session, texts: dict[str, str]) -> None:
     backup = lines[2][len(texts["kStatusRenamePrefix"]): -len(texts["kStatusEllipsis"])]
     check(backup in taken, f"the run chose the backup name {backup!r}, which the test did not occupy")
     check_equal(lines[3:], [texts["kFailureLinePrefix"] + reason, texts["kAbortLine"]], "error lines")
-    check_equal(elements(failed)["lstStatus"]["lines"], lines, "status list while the message was open")
+    # The message comes first; the error lines follow once it is confirmed.
+    check_equal(elements(failed)["lstStatus"]["lines"], lines[:3], "status list while the message was open")
     shown = elements(after)
     check(not shown["cmdGo"]["enabled"], "cmdGo still enabled after the failure")
     check_equal(after["focus"], "cmdExit", "focus after the failure")

@@ -21,6 +21,8 @@
 // which "ended" needs once the window is gone.
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -55,12 +57,19 @@ std::string windowText(HWND window) {
   if (window == nullptr) {
     return {};
   }
-  // WM_GETTEXT, not GetWindowText: the latter does not read the text of a
-  // control that belongs to another process.
-  const auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
-  std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
-  const auto got = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  // WM_GETTEXT, not GetWindowText, which does not read the text of a
+  // control of another process; with a time limit, so that a window whose
+  // thread is busy cannot stop the driver.
+  constexpr UINT kLimitMs = 5000;
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kLimitMs, &length)) {
+    throw CommandFailed("window " + std::to_string(reinterpret_cast<std::uintptr_t>(window)) + " does not answer");
+  }
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR got = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                      kLimitMs, &got);
+  text.resize(std::min<std::size_t>(got, length));
   return toUtf8(text);
 }
 

@@ -20,6 +20,24 @@ namespace {
 
 constexpr DWORD kPollMs = 50;
 
+// Waits like Sleep, but answers messages sent to the driver meanwhile: the
+// program sends some to the clipboard's owner (the driver, after
+// clipboard-put) and waits until they are answered.
+void pumpFor(DWORD ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      DispatchMessageW(&message);
+    }
+    const DWORD spent = GetTickCount() - start;
+    if (spent >= ms) {
+      return;
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - spent, QS_ALLINPUT);
+  }
+}
+
 template <class Ready>
 bool pollUntil(DWORD timeoutMs, Ready&& ready) {
   const DWORD start = GetTickCount();
@@ -30,7 +48,7 @@ bool pollUntil(DWORD timeoutMs, Ready&& ready) {
     if (GetTickCount() - start >= timeoutMs) {
       return false;
     }
-    Sleep(kPollMs);
+    pumpFor(kPollMs);
   }
 }
 
@@ -57,10 +75,18 @@ std::vector<HWND> children(HWND parent) {
   return found;
 }
 
+// Top-level captions are read without a message: other processes' windows
+// are among them, and any of them may be busy.
+std::wstring caption(HWND window) {
+  wchar_t text[512];
+  const int length = GetWindowTextW(window, text, 512);
+  return {text, static_cast<std::size_t>(std::max(length, 0))};
+}
+
 HWND findMainWindow() {
-  const std::string prefix = texts::kWindowCaption;
+  const std::wstring prefix = toWide(texts::kWindowCaption);
   for (HWND window : topLevelWindows()) {
-    if (IsWindowVisible(window) && windowText(window).starts_with(prefix)) {
+    if (IsWindowVisible(window) && caption(window).starts_with(prefix)) {
       return window;
     }
   }
@@ -590,7 +616,7 @@ JsonObject waitForEnd(const Target& target, DWORD timeoutMs) {
   if (target.process == nullptr) {
     throw CommandFailed("no program process: run wait first");
   }
-  if (WaitForSingleObject(target.process, timeoutMs) != WAIT_OBJECT_0) {
+  if (!pollUntil(timeoutMs, [&] { return WaitForSingleObject(target.process, 0) == WAIT_OBJECT_0; })) {
     throw CommandFailed("the program is still running");
   }
   DWORD code = 0;

@@ -287,8 +287,9 @@ def make_machine(env: Env, arch: str, version: str) -> None:
 class Session:
     """The program started on a private copy of a machine, on a screen of its own."""
 
-    def __init__(self, env: Env, arch: str, version: str, name: str):
+    def __init__(self, env: Env, arch: str, version: str, name: str, display: str | None = None):
         self.env, self.arch, self.version = env, arch, version
+        self.display = display
         self.prefix = env.work / "runs" / f"{name}-{arch}-{version}"
         self.log = self.prefix.parent / f"{name}-{arch}-{version}.log"
         self._stack = contextlib.ExitStack()
@@ -300,7 +301,8 @@ class Session:
         self.prefix.parent.mkdir(parents=True, exist_ok=True)
         clone_prefix(machine, self.prefix)
         try:
-            self.display = self._stack.enter_context(virtual_screen())
+            if self.display is None:
+                self.display = self._stack.enter_context(virtual_screen())
             self.wine = self.env.wine_env(self.prefix, self.display)
             self._stack.callback(kill_wineserver, self.wine)
             return self
@@ -442,9 +444,8 @@ def check_layout(dump: dict) -> None:
 
     design_client = [px(dump["design"]["client_width"]), px(dump["design"]["client_height"])]
     problems = []
-    for axis in (0, 1):
-        if abs(dump["client_size"][axis] - design_client[axis]) > 1:
-            problems.append(f"client area {dump['client_size']} instead of {design_client}")
+    if any(abs(a - b) > 1 for a, b in zip(dump["client_size"], design_client)):
+        problems.append(f"client area {dump['client_size']} instead of {design_client}")
     by_name = elements(dump)
     for name, element in by_name.items():
         spec = element.get("design")
@@ -641,6 +642,30 @@ def scenario_esc(s: Session, texts: dict[str, str]) -> None:
     check_equal(ended["exit_code"], 0, "exit code after Esc")
 
 
+def show(env: Env, arch: str, version: str) -> None:
+    """For scripts/run: the program on a prepared machine, on the user's
+    display until closed, or on a screen of its own for a screenshot. The
+    base prefix is kept between runs while the old control it holds is."""
+    base = env.work / f"base-{arch}" / "system.reg"
+    if not base.exists() or base.stat().st_mtime < env.old_control.stat().st_mtime:
+        print(f"preparing a {arch} prefix with the old control (about a minute)", flush=True)
+        make_base(env, arch)
+    make_machine(env, arch, version)
+    display = os.environ.get("DISPLAY") or None
+    with Session(env, arch, version, "show", display) as s:
+        s.start()
+        if display:
+            print(f"Ocxmedic.exe runs on {display} ({arch}, {version}); close it to end", flush=True)
+            s.app.wait()
+            s.settle()
+            return
+        (dump,) = s.drive("dump")
+        picture = env.work / f"ocxmedic-{arch}-{version}.png"
+        s.screenshot(dump["window_rect"], picture)
+        s.drive("close", "ended")
+        print(picture)
+
+
 SCENARIOS = {
     "survey": scenario_survey,
     "repair": scenario_repair,
@@ -653,7 +678,7 @@ SCENARIOS = {
 
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("step", choices=["base", "machine", *SCENARIOS])
+    parser.add_argument("step", choices=["base", "machine", "show", *SCENARIOS])
     parser.add_argument("--arch", choices=ARCHES, required=True)
     parser.add_argument("--version", choices=VERSIONS)
     parser.add_argument("--work", required=True, help="folder for prefixes, runs and screenshots")
@@ -666,7 +691,10 @@ def main() -> int:
     # CTest ends a test that runs too long with SIGTERM: leave nothing behind.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     try:
-        check_available(env, need_screen=args.step == "survey")
+        check_available(env, need_screen=args.step in ("survey", "show"))
+        if args.step == "show":
+            show(env, args.arch, args.version)
+            return 0
         if args.step == "base":
             make_base(env, args.arch)
         elif args.step == "machine":
@@ -676,7 +704,7 @@ def main() -> int:
             with Session(env, args.arch, args.version, args.step) as session:
                 SCENARIOS[args.step](session, texts)
     except Unavailable as why:
-        if os.environ.get("CI") == "true":
+        if os.environ.get("CI") == "true" or args.step == "show":
             print(f"Wine is needed with CI=true: {why}")
             return 1
         print(f"skipped: {why}")

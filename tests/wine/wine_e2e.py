@@ -185,7 +185,7 @@ def check_available(env: Env, need_screen: bool) -> None:
 def virtual_screen():
     """An Xvfb of our own; -displayfd lets it pick a display no one uses."""
     read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
                              "-nolisten", "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL, start_new_session=True)
     os.close(write_end)
@@ -351,6 +351,15 @@ class Session:
             path = same[0] if same else path / part
         return path
 
+    def import_registry(self, text: str) -> None:
+        """Registry settings for this run only, before the program starts."""
+        reg = self.prefix / "ocxmedic-run.reg"
+        reg.write_text("REGEDIT4\r\n\r\n" + text, encoding="ascii")
+        run(["wine", "regedit", "/S", windows_path(reg)], self.wine, 120, "regedit")
+        # The desktop that regedit opened keeps its size and DPI; the
+        # program's start opens a new one that reads the settings.
+        self.settle()
+
     def screenshot(self, window_rect: list[int], target: Path) -> None:
         x, y, w, h = window_rect
         target.parent.mkdir(parents=True, exist_ok=True)
@@ -501,15 +510,31 @@ def start_and_survey(s: Session, texts: dict[str, str]) -> tuple[dict, Expect, d
     return dump, expect, values
 
 
-def scenario_survey(s: Session, texts: dict[str, str]) -> None:
+def scenario_survey(s: Session, texts: dict[str, str], dpi: int = 96) -> None:
+    if dpi != 96:
+        # The window outgrows 1024x768 at this size; the desktop grows too.
+        s.import_registry(
+            "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"
+            f"\"LogPixels\"=dword:{dpi:08x}\r\n\r\n"
+            "[HKEY_CURRENT_CONFIG\\Software\\Fonts]\r\n"
+            f"\"LogPixels\"=dword:{dpi:08x}\r\n\r\n"
+            "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"
+            "\"Default\"=\"1280x1024\"\r\n\r\n")
     dump, _, _ = start_and_survey(s, texts)
+    check_equal(dump["dpi"], dpi, "DPI the window is laid out for")
     style = dump["style"]
     check(style["sysmenu"] and not style["minimize_box"] and not style["maximize_box"] and not style["sizing"],
           f"window style {style}: a fixed window with a close box only")
-    s.screenshot(dump["window_rect"], s.env.work / "screenshots" / f"{s.arch}-{s.version}.png")
+    suffix = "" if dpi == 96 else f"-{dpi}dpi"
+    s.screenshot(dump["window_rect"], s.env.work / "screenshots" / f"{s.arch}-{s.version}{suffix}.png")
     check_layout(dump)
     check_texts_fit(dump)
     s.drive("close", "ended")
+
+
+def scenario_survey_large_fonts(s: Session, texts: dict[str, str]) -> None:
+    """The same at 120 DPI (large fonts): the layout scales, the texts still fit."""
+    scenario_survey(s, texts, dpi=120)
 
 
 def installed_files(s: Session, expect: Expect) -> dict[str, str | None]:
@@ -668,6 +693,7 @@ def show(env: Env, arch: str, version: str) -> None:
 
 SCENARIOS = {
     "survey": scenario_survey,
+    "survey-120dpi": scenario_survey_large_fonts,
     "repair": scenario_repair,
     "no-option": scenario_no_option,
     "failure": scenario_failure,
@@ -691,7 +717,7 @@ def main() -> int:
     # CTest ends a test that runs too long with SIGTERM: leave nothing behind.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     try:
-        check_available(env, need_screen=args.step in ("survey", "show"))
+        check_available(env, need_screen=args.step in ("survey", "survey-120dpi", "show"))
         if args.step == "show":
             show(env, args.arch, args.version)
             return 0

@@ -332,7 +332,8 @@ def markdown(results: dict) -> str:
              f"(kernel {m['kernel']}), {m['wine']}; load average at the start {m['load_average']}.", ""]
     native = results.get("native")
     if native:
-        lines += ["### Simulated machine (Google Benchmark, native build, median of 5 repetitions)", "",
+        lines += [f"### Simulated machine (Google Benchmark, native {results['native_build_type']} build, "
+                  "median of 5 repetitions)", "",
                   "| Benchmark | Wall time per call | CPU time per call | clsOSInfo creations | registry opens |",
                   "|---|---|---|---|---|"]
         for b in native:
@@ -370,6 +371,10 @@ def markdown(results: dict) -> str:
                          f"< 400 KB {verdict(z['stripped_without_payload_bytes'] < GOAL_SIZE_BYTES)} |")
         lines.append("")
     return "\n".join(lines)
+
+
+def native_build_type(path: Path) -> str:
+    return json.loads(path.read_text(encoding="utf-8")).get("context", {}).get("build_type") or "unknown"
 
 
 def native_rows(path: Path) -> list[dict]:
@@ -420,6 +425,7 @@ def main() -> int:
     results: dict = {"date": time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime()), "machine": machine_description()}
     if args.native:
         results["native"] = native_rows(Path(args.native))
+        results["native_build_type"] = native_build_type(Path(args.native))
     try:
         bench = Bench(args)
         bench.work.mkdir(parents=True, exist_ok=True)

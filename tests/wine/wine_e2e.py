@@ -125,9 +125,10 @@ class Env:
     def wine_env(self, prefix: Path, display: str | None = None, arch: str | None = None) -> dict[str, str]:
         env = {k: v for k, v in os.environ.items() if not k.startswith(("LC_", "WINE", "DISPLAY"))}
         # One locale everywhere, so that the ANSI code page is 1252 as on a
-        # German Windows, whatever the calling shell uses.
+        # German Windows, whatever the calling shell uses. No prefix asks to
+        # install Mono or Gecko, and none adds menu entries for the user.
         env.update(LANG="C.UTF-8", WINEPREFIX=str(prefix), WINEDEBUG="-all",
-                   WINEDLLOVERRIDES="mscoree=;mshtml=")
+                   WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d")
         if display:
             env["DISPLAY"] = display
         if arch:

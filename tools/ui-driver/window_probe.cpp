@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -120,7 +121,7 @@ bool isCheckBox(LONG style) {
 }
 
 std::string kindOf(HWND control) {
-  const std::string cls = lower(className(control));
+  std::string cls = lower(className(control));
   const LONG style = GetWindowLongW(control, GWL_STYLE);
   if (cls == "button") {
     if ((style & BS_TYPEMASK) == BS_GROUPBOX) {
@@ -192,7 +193,7 @@ SIZE textExtent(const LOGFONTW& font, const std::wstring& text, int wrapWidth) {
 LOGFONTW designFont(int weight, int dpi) {
   const WindowLayout& design = frm_main::layout();
   LOGFONTW font{};
-  font.lfHeight = -MulDiv(static_cast<int>(design.fontPoints * 100 + 0.5), dpi, 72 * 100);
+  font.lfHeight = -MulDiv(static_cast<int>(std::lround(design.fontPoints * 100)), dpi, 72 * 100);
   font.lfWeight = weight;
   font.lfCharSet = DEFAULT_CHARSET;
   const std::wstring face = toWide(design.fontName);

@@ -633,7 +633,9 @@ def scenario_failure(s: Session, texts: dict[str, str]) -> None:
     check_equal(bytes.fromhex(clip["text_hex"]), status_report(rows, options, lines, texts),
                 "status report after the failure")
 
-    s.drive("close", "ended")
+    # A click on the disabled cmdGo does nothing; cmdExit still ends the program.
+    again, _, _ = s.drive("click:cmdGo", "click:cmdExit", "ended")
+    check(not again["clicked"], "cmdGo took a click after the failure")
     s.settle()
     files = installed_files(s, expect)
     check_equal(files.get("MSCOMCTL.OCX"), OLD_VERSION, "installed control after the failed rename")
@@ -649,7 +651,7 @@ def scenario_report(s: Session, texts: dict[str, str]) -> None:
     """The report before any run; what was on the clipboard before is gone."""
     _, _, values = start_and_survey(s, texts)
     results = s.drive("clipboard-put:vorher", "click:cmdStatus", "message", "clipboard", "click:cmdStatus",
-                      "message", "clipboard", "close", "ended")
+                      "message", "clipboard", "click:cmdExit", "ended")
     box, first, second = results[2], results[3], results[6]
     check_equal((box["title"], box["text"], box["icon"], box["buttons"]),
                 (texts["kReportCopiedTitle"], texts["kReportCopiedText"], "information", ["OK"]), "message")

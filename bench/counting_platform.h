@@ -21,6 +21,7 @@ class CountingRegistry final : public Registry {
   RegStatus queryValue(RegHandle key, const std::string& name, std::uint32_t& type, std::span<std::uint8_t> buffer,
                        std::uint32_t& size) override;
   RegStatus closeKey(RegHandle key) override;
+  std::string textFromAnsi(std::span<const std::uint8_t> data) override { return inner_.textFromAnsi(data); }
   RegStatus deleteKeyTree(RegHandle parent, const std::string& child) override;
 
   // Every RegOpenKeyEx, below a root or below an open key, whether it

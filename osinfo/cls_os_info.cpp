@@ -299,15 +299,8 @@ RegistryValue clsOSInfo::pGetRegistryValue(RootKey hKey, const std::string& SubK
       std::vector<std::uint8_t> buffer(size, 0);
       std::uint32_t readType = type;
       std::uint32_t readSize = size;
-      RegStatus status = registry.queryValue(key.get(), ValueName, readType, buffer, readSize);
-      // The size is counted in the ANSI code page; a binding that hands the
-      // text over in UTF-8 needs more room for the same text, so give it.
-      if (status == static_cast<RegStatus>(win32_error::kMoreData) && readSize > buffer.size()) {
-        buffer.assign(readSize, 0);
-        status = registry.queryValue(key.get(), ValueName, readType, buffer, readSize);
-      }
-      if (status != 0) break;
-      if (auto value = osinfo::registryTextValue(readType, buffer)) result = std::move(*value);
+      if (registry.queryValue(key.get(), ValueName, readType, buffer, readSize) != 0) break;
+      if (auto value = osinfo::registryTextValue(readType, registry.textFromAnsi(buffer))) result = std::move(*value);
       break;
     }
     case reg_type::kBinary: {

@@ -279,77 +279,7 @@ std::string summaryText(std::int32_t platformId, std::int32_t major, std::int32_
   return text;
 }
 
-namespace {
-
-bool isValidUtf8(std::string_view text) {
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    std::size_t length = 0;
-    char32_t minimum = 0;
-    if (lead < 0x80) {
-      ++pos;
-      continue;
-    } else if ((lead & 0xE0) == 0xC0) {
-      length = 2;
-      minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-      length = 3;
-      minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-      length = 4;
-      minimum = 0x10000;
-    } else {
-      return false;
-    }
-    if (pos + length > text.size()) return false;
-    char32_t code = lead & (0x7F >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-      const auto next = static_cast<unsigned char>(text[pos + i]);
-      if ((next & 0xC0) != 0x80) return false;
-      code = (code << 6) | (next & 0x3F);
-    }
-    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-    pos += length;
-  }
-  return true;
-}
-
-void appendUtf8(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
-}  // namespace
-
-std::string textFromAnsi(std::string_view bytes) {
-  if (isValidUtf8(bytes)) return std::string(bytes);
-  // Code page 1252 differs from Latin-1 only in 0x80 to 0x9F; its five
-  // unassigned bytes there map to the control characters of the same value.
-  static constexpr char16_t kHighControls[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-  };
-  std::string text;
-  text.reserve(bytes.size() * 2);
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    appendUtf8(text, byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte);
-  }
-  return text;
-}
-
-std::optional<RegistryValue> registryTextValue(std::uint32_t type, std::span<const std::uint8_t> data) {
-  const std::string text = textFromAnsi(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+std::optional<RegistryValue> registryTextValue(std::uint32_t type, std::string_view text) {
   if (type == 7) {
     const std::string_view listed = std::string_view(text).substr(0, text.find(std::string_view("\0\0", 2)));
     RegistryValue::Texts texts;
@@ -364,7 +294,7 @@ std::optional<RegistryValue> registryTextValue(std::uint32_t type, std::span<con
     }
     return RegistryValue(std::move(texts));
   }
-  std::optional<std::string> plain = textBeforeNul(text);
+  std::optional<std::string> plain = textBeforeNul(std::string(text));
   if (!plain) return std::nullopt;
   return RegistryValue(std::move(*plain));
 }

@@ -71,15 +71,10 @@ std::string windowsName(const NameFacts& facts);
 std::string summaryText(std::int32_t platformId, std::int32_t major, std::int32_t minor, std::int32_t revision,
                         const std::string& servicePack);
 
-// Registry text as the "A" functions give it, in the program's UTF-8. The
-// bindings hand text data over in the ANSI code page (1252 on the machines
-// this program serves); data that is valid UTF-8 already passes unchanged.
-std::string textFromAnsi(std::string_view bytes);
-
-// Registry text data as the "A" functions return it, taken apart by its
+// Registry text data, converted from the ANSI code page, taken apart by its
 // type: a list of texts for REG_MULTI_SZ, otherwise the text before the
 // first NUL. Nothing when a plain text holds no NUL.
-std::optional<RegistryValue> registryTextValue(std::uint32_t type, std::span<const std::uint8_t> data);
+std::optional<RegistryValue> registryTextValue(std::uint32_t type, std::string_view text);
 
 // .NET 1.0 keeps its service pack as the last of four comma-separated
 // numbers ("1,0,3705,3"); only that layout counts.

@@ -1,10 +1,11 @@
 // Registry operations, as the ANSI registry functions of Windows offer them.
 //
 // Every operation reports by its status (0 on success, the Win32 error code
-// otherwise) and leaves its out-parameters untouched when it fails. Key paths,
-// value names and text data are UTF-8 here; the bindings convert them to and
-// from the ANSI code page at the call, exactly where Windows' "A" functions
-// would.
+// otherwise) and leaves its out-parameters untouched when it fails. Key paths
+// and value names are UTF-8 here; the bindings convert them to the ANSI code
+// page at the call. Value data comes back as the "A" call gives it, text in
+// the ANSI code page with sizes counted in its bytes, so that a reader sees
+// the sizes Windows reports; textFromAnsi turns such text into UTF-8.
 #pragma once
 
 #include <cstdint>
@@ -79,6 +80,9 @@ class Registry {
 
   // RegCloseKey.
   virtual RegStatus closeKey(RegHandle key) = 0;
+
+  // Text data of the ANSI code page, NULs included, as UTF-8.
+  [[nodiscard]] virtual std::string textFromAnsi(std::span<const std::uint8_t> data) = 0;
 
   // SHDeleteKeyA(parent, child): the child with all its subkeys and values.
   // A child that does not exist gives 2 and changes nothing.

@@ -176,6 +176,10 @@ RegStatus SimRegistry::closeKey(RegHandle key) {
   return open_.erase(key) == 1 ? win32_error::kSuccess : win32_error::kInvalidHandle;
 }
 
+std::string SimRegistry::textFromAnsi(std::span<const std::uint8_t> data) {
+  return ansiToUtf8(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+}
+
 RegStatus SimRegistry::deleteKeyTree(RegHandle parent, const std::string& child) {
   const OpenKey* open_key = lookup(parent);
   if (open_key == nullptr) {

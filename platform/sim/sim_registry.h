@@ -23,6 +23,7 @@ class SimRegistry final : public Registry {
   RegStatus queryValue(RegHandle key, const std::string& name, std::uint32_t& type, std::span<std::uint8_t> buffer,
                        std::uint32_t& size) override;
   RegStatus closeKey(RegHandle key) override;
+  std::string textFromAnsi(std::span<const std::uint8_t> data) override;
   RegStatus deleteKeyTree(RegHandle parent, const std::string& child) override;
 
   // The physical path (below `root`) that `path` names in the chosen view.

@@ -26,6 +26,7 @@ class Win32Registry final : public Registry {
   RegStatus queryValue(RegHandle key, const std::string& name, std::uint32_t& type, std::span<std::uint8_t> buffer,
                        std::uint32_t& size) override;
   RegStatus closeKey(RegHandle key) override;
+  std::string textFromAnsi(std::span<const std::uint8_t> data) override;
   // 127 (procedure not found) when the shell's light-weight API is missing.
   RegStatus deleteKeyTree(RegHandle parent, const std::string& child) override;
 

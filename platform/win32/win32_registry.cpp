@@ -69,6 +69,10 @@ RegStatus Win32Registry::closeKey(RegHandle key) {
   return RegCloseKey(toHkey(key));
 }
 
+std::string Win32Registry::textFromAnsi(std::span<const std::uint8_t> data) {
+  return fromAnsi(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+}
+
 RegStatus Win32Registry::deleteKeyTree(RegHandle parent, const std::string& child) {
   if (shDeleteKeyA_ == nullptr) {
     return ERROR_PROC_NOT_FOUND;

@@ -108,6 +108,9 @@ class CallLayer final : public Registry,
     keys_.erase(key);
     return machine_.registry().closeKey(key);
   }
+  std::string textFromAnsi(std::span<const std::uint8_t> data) override {
+    return machine_.registry().textFromAnsi(data);
+  }
   RegStatus deleteKeyTree(RegHandle parent, const std::string& child) override {
     if (failHere("reg_delete", join(keyPath(parent), child))) return static_cast<RegStatus>(code_);
     return machine_.registry().deleteKeyTree(parent, child);

@@ -35,6 +35,7 @@ class RecordingRegistry : public Registry {
     return inner_.queryValue(key, name, type, buffer, size);
   }
   RegStatus closeKey(RegHandle key) override { return --stillOpen, inner_.closeKey(key); }
+  std::string textFromAnsi(std::span<const std::uint8_t> data) override { return inner_.textFromAnsi(data); }
   RegStatus deleteKeyTree(RegHandle parent, const std::string& child) override {
     return inner_.deleteKeyTree(parent, child);
   }

@@ -66,7 +66,7 @@ void frmMain::cmdGo_Click() {
       window.appendLine(lstStatus, std::string(texts::kStatusRenamePrefix) + backupName + texts::kStatusEllipsis);
       platform_.files.renameFile(installed, backupPath);
       window.appendLine(lstStatus, texts::kStatusCopy);
-      platform_.files.copyFile(newControl, installed);
+      bugfix_.CopyCarriedControl(newControl, installed);
       try {
         platform_.files.deleteFile(newControl);
       } catch (const PlatformError&) {

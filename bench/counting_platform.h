@@ -49,6 +49,7 @@ class CountingOsFacts final : public OsFacts {
   bool hasProcAddress(ModuleHandle module, const std::string& procName) override;
   void freeLibrary(ModuleHandle module) override;
   bool isWow64Process(bool& wow64) override;
+  std::string systemMessage(std::uint32_t code) override { return inner_.systemMessage(code); }
 
   // The start-up probe of clsOSInfo asks the plain 148-byte query exactly
   // once, and nothing else does: the count of those queries is the count of

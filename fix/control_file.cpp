@@ -8,6 +8,7 @@
 
 #include "fix/control_names.h"
 #include "fix/mod_bugfix.h"
+#include "platform/error.h"
 #include "platform/mod_api.h"
 
 namespace ocx {
@@ -138,6 +139,19 @@ void modBugfix::ExtractNewControl() {
     state_.NewControlPath.clear();
     state_.NewControlVersion.clear();
   }
+}
+
+void modBugfix::CopyCarriedControl(const std::string& tempCopy, const std::string& installedPath) {
+  // The temporary folder belongs to the user, the system folder does not:
+  // whatever changed the copy since we wrote it must not be installed and
+  // registered as a system control by a program running as administrator.
+  constexpr std::uint32_t kInvalidData = 13;
+  const std::vector<std::uint8_t> carried =
+      platform_.resources.resourceBytes(control_names::kResourceType, control_names::kResourceId);
+  if (platform_.files.readFile(tempCopy) != carried) {
+    throw PlatformError(kInvalidData, platform_.os.systemMessage(kInvalidData));
+  }
+  platform_.files.copyFile(tempCopy, installedPath);
 }
 
 void modBugfix::RegisterControl(const std::string& path, bool Unregister, bool Silent) {

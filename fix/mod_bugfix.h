@@ -51,6 +51,9 @@ class modBugfix {
   [[nodiscard]] bool FileExists(const std::string& path);
   void ExtractNewControl();
   void RegisterControl(const std::string& path, bool Unregister, bool Silent);
+  // Copies the temporary copy over the installed control, but only while it
+  // still holds exactly the carried bytes; throws PlatformError otherwise.
+  void CopyCarriedControl(const std::string& tempCopy, const std::string& installedPath);
 
   // Type-library keys.
   [[nodiscard]] bool TypeLib20Exists();

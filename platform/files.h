@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace ocx {
 
@@ -40,6 +41,10 @@ class FileSystem {
 
   // The length of the file in bytes.
   [[nodiscard]] virtual std::uint64_t fileLength(const std::string& path) = 0;
+
+  // The whole content of the file. A file that another process holds open
+  // can still be read.
+  [[nodiscard]] virtual std::vector<std::uint8_t> readFile(const std::string& path) = 0;
 };
 
 }  // namespace ocx

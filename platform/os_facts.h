@@ -69,6 +69,10 @@ class OsFacts {
 
   // IsWow64Process(GetCurrentProcess(), &flag): false when the call fails.
   virtual bool isWow64Process(bool& wow64) = 0;
+
+  // FormatMessage of a Win32 error code: the system's own text for it, in
+  // the system's language, without the trailing line break.
+  [[nodiscard]] virtual std::string systemMessage(std::uint32_t code) = 0;
 };
 
 }  // namespace ocx

@@ -13,6 +13,7 @@ std::string systemErrorText(std::uint32_t code) {
       {5, "Zugriff verweigert"},
       {6, "Das Handle ist ungültig."},
       {8, "Nicht genügend Speicher verfügbar, um diesen Befehl auszuführen."},
+      {13, "Die Daten sind unzulässig."},
       {19, "Das Medium ist schreibgeschützt."},
       {21, "Das Gerät ist nicht bereit."},
       {32, "Der Prozess kann nicht auf die Datei zugreifen, da sie von einem anderen Prozess verwendet wird."},

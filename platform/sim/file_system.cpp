@@ -239,4 +239,12 @@ std::uint64_t SimFileSystem::fileLength(const std::string& path) {
   return e.directory ? 0 : e.content->size;
 }
 
+std::vector<std::uint8_t> SimFileSystem::readFile(const std::string& path) {
+  const DiskEntry& e = *entry(existing(resolve(path)));
+  if (e.directory) {
+    fail(kAccessDenied);
+  }
+  return generateBytes(*e.content);
+}
+
 }  // namespace ocx::sim

@@ -57,6 +57,7 @@ class SimFileSystem final : public FileSystem {
   void copyFile(const std::string& from, const std::string& to) override;
   void writeNewFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
   std::uint64_t fileLength(const std::string& path) override;
+  std::vector<std::uint8_t> readFile(const std::string& path) override;
 
  private:
   [[nodiscard]] bool isDirectory(const std::string& fullPath) const;

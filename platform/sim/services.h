@@ -13,6 +13,7 @@
 #include "platform/shell_folders.h"
 #include "platform/sim/faults.h"
 #include "platform/sim/file_system.h"
+#include "platform/sim/machine.h"
 #include "platform/version_info.h"
 
 namespace ocx::sim {
@@ -104,6 +105,7 @@ class SimOsFacts final : public OsFacts {
   bool hasProcAddress(ModuleHandle module, const std::string& procName) override;
   void freeLibrary(ModuleHandle) override {}
   bool isWow64Process(bool& wow64) override;
+  std::string systemMessage(std::uint32_t code) override { return systemErrorText(code); }
 
  private:
   OsSettings settings_;

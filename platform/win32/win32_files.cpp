@@ -75,4 +75,26 @@ std::uint64_t Win32FileSystem::fileLength(const std::string& path) {
   return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+std::vector<std::uint8_t> Win32FileSystem::readFile(const std::string& path) {
+  // Sharing read and write lets a file that another process has open be
+  // read, as the program's other file operations can.
+  ScopedKernelHandle file(CreateFileA(toAnsi(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    throwLastError();
+  }
+  std::vector<std::uint8_t> bytes;
+  std::uint8_t chunk[64 * 1024];
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr)) {
+      throwLastError();
+    }
+    if (read == 0) {
+      return bytes;
+    }
+    bytes.insert(bytes.end(), chunk, chunk + read);
+  }
+}
+
 }  // namespace ocx::win32

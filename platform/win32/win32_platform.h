@@ -46,6 +46,7 @@ class Win32FileSystem final : public FileSystem {
   // A write that fails part-way removes what it wrote.
   void writeNewFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
   std::uint64_t fileLength(const std::string& path) override;
+  std::vector<std::uint8_t> readFile(const std::string& path) override;
 };
 
 class Win32VersionInfo final : public VersionInfo {
@@ -107,6 +108,7 @@ class Win32OsFacts final : public OsFacts {
   bool hasProcAddress(ModuleHandle module, const std::string& procName) override;
   void freeLibrary(ModuleHandle module) override;
   bool isWow64Process(bool& wow64) override;
+  std::string systemMessage(std::uint32_t code) override { return win32::systemMessage(code); }
 };
 
 class Win32Clock final : public Clock {

@@ -203,5 +203,21 @@ TEST(RepairRun, CopyFailureLeavesTheOldControlUnderTheBackupName) {
   EXPECT_FALSE(session->form().ended());
 }
 
+TEST(RepairRun, ATemporaryCopyChangedSinceTheSurveyIsNeverInstalled) {
+  auto session = startSession();
+  const std::vector<std::uint8_t> planted(1070152, 0x90);
+  session->machine().files().writeNewFile(kTempCopyPath, planted);
+  session->form().cmdGo_Click();
+
+  const auto lines = statusLines(*session);
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[lines.size() - 3], texts::kStatusCopy);
+  EXPECT_EQ(lines[lines.size() - 2], std::string(texts::kFailureLinePrefix) + "13: Die Daten sind unzulässig.");
+  EXPECT_EQ(fileEntry(*session, kInstalledPath), nullptr) << "nothing but the carried control goes there";
+  EXPECT_EQ(fileEntry(*session, kBackupPath)["version"], nlohmann::ordered_json({6, 1, 98, 33}));
+  EXPECT_EQ(commandLines(*session).size(), 1u) << "nothing was registered after the refusal";
+  EXPECT_FALSE(session->form().ended());
+}
+
 }  // namespace
 }  // namespace ocx

@@ -46,10 +46,12 @@ constexpr std::uint64_t kOriginalSize = 1066928;
 // The error codes a file, process or registry call of Windows fails with.
 constexpr std::uint32_t kErrorCodes[] = {2, 3, 5, 32, 112, 183};
 
-// The run's own file operations; every other failure is passed over by the
-// operation that meets it (existence checks answer False, deletions and
-// registration starts report nothing, the temporary copy may stay).
-const std::set<std::string> kStopsTheRun = {"rename", "copy"};
+// The run's own file operations, with the check of the temporary copy
+// against the carried bytes before it is copied; every other failure is
+// passed over by the operation that meets it (existence checks answer False,
+// deletions and registration starts report nothing, the temporary copy may
+// stay).
+const std::set<std::string> kStopsTheRun = {"rename", "resource", "read", "copy"};
 
 std::string lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -145,6 +147,10 @@ class CallLayer final : public Registry,
     throwHere("length", path);
     return machine_.files().fileLength(path);
   }
+  std::vector<std::uint8_t> readFile(const std::string& path) override {
+    throwHere("read", path);
+    return machine_.files().readFile(path);
+  }
 
   // Version information: a failing call finds no version block.
   std::uint32_t fileVersionInfoSize(const std::string& path) override {
@@ -207,6 +213,7 @@ class CallLayer final : public Registry,
     if (failHere("wow64", "")) return false;
     return machine_.os().isWow64Process(wow64);
   }
+  std::string systemMessage(std::uint32_t code) override { return machine_.os().systemMessage(code); }
 
   // Clock.
   SystemTime localNow() override { return machine_.clock().localNow(); }
@@ -470,7 +477,7 @@ const Recording& recording() {
 // the same way whatever the code.
 bool codeMatters(const std::string& op) {
   return op == "temp_path" || op == "delete" || op == "rename" || op == "copy" || op == "write" || op == "length" ||
-         op == "resource" || op == "start_process" || op.starts_with("reg_");
+         op == "read" || op == "resource" || op == "start_process" || op.starts_with("reg_");
 }
 
 // The checks for a program whose call `failed` of the clean sequence failed

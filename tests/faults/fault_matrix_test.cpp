@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <iostream>
 #include <map>
@@ -36,12 +37,44 @@ namespace {
 using namespace frm_main;
 
 constexpr char kClock[] = R"({"now": "2012-08-20 14:05:09", "utc_offset_minutes": 120})";
-constexpr char kInstalledPath[] = "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX";
-constexpr char kBackupPath[] = "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX_Backup_2012-08-20 14.05.09";
 constexpr char kTypeLibKey[] = "HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}";
-// The installed control of the default machine.
-const nlohmann::ordered_json kOriginalVersion = {6, 1, 98, 33};
-constexpr std::uint64_t kOriginalSize = 1066928;
+constexpr char kBackupName[] = "MSCOMCTL.OCX_Backup_2012-08-20 14.05.09";
+
+// A machine to repair, and the control file on it that must not be lost.
+struct MachineCase {
+  const char* name;
+  // Profile keys besides the clock.
+  const char* profile;
+  const char* controlFolder;
+  std::array<int, 4> version;
+  std::uint64_t size;
+
+  [[nodiscard]] std::string installedPath() const { return std::string(controlFolder) + "\\MSCOMCTL.OCX"; }
+  [[nodiscard]] std::string backupPath() const { return std::string(controlFolder) + "\\" + kBackupName; }
+};
+
+void PrintTo(const MachineCase& machine, std::ostream* os) {
+  *os << machine.name;
+}
+
+const MachineCase kMachines[] = {
+    // The built-in machine: Windows 7 SP1, 64-bit, after the faulty update.
+    {"Windows7x64", "{}", "C:\\Windows\\SysWOW64", {6, 1, 98, 33}, 1066928},
+    // A 32-bit XP whose control sits in the system folder, temp folder with spaces.
+    {"WindowsXp32",
+     R"({
+       "os": {"bits": 32, "wow64_query": "absent", "major": 5, "minor": 1, "build": 2600,
+              "csd": "Service Pack 3", "sp_major": 3, "product_info": 0},
+       "folders": {"36": "C:\\WINDOWS", "37": "C:\\WINDOWS\\system32"},
+       "temp": "C:\\Dokumente und Einstellungen\\Administrator\\Lokale Einstellungen\\Temp\\",
+       "directories": ["C:\\Dokumente und Einstellungen\\Administrator\\Lokale Einstellungen\\Temp"],
+       "files": [{"path": "C:\\WINDOWS\\system32\\MSCOMCTL.OCX", "version": [6, 1, 98, 16], "size": 1054112,
+                  "registers": ["HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\2.1"]}]
+     })",
+     "C:\\WINDOWS\\system32",
+     {6, 1, 98, 16},
+     1054112},
+};
 
 // The error codes a file, process or registry call of Windows fails with.
 constexpr std::uint32_t kErrorCodes[] = {2, 3, 5, 32, 112, 183};
@@ -270,17 +303,19 @@ class CallLayer final : public Registry,
 
 // The program on a simulated machine with the layer in between.
 struct Harness {
-  explicit Harness(const nlohmann::ordered_json& faults, std::optional<std::size_t> target = std::nullopt,
-                   std::uint32_t code = 0)
-      : machine(makeMachine(faults)),
+  Harness(const MachineCase& machineCase, const nlohmann::ordered_json& faults,
+          std::optional<std::size_t> target = std::nullopt, std::uint32_t code = 0)
+      : machineCase(machineCase),
+        machine(makeMachine(machineCase, faults)),
         window(layout(), machine.get()),
         layer(*machine, window, target, code),
         platform{layer, window, layer, layer, layer, layer, layer, layer, layer},
         form(platform),
         registryBefore(machine->toJson()["registry"].get<std::string>()) {}
 
-  static std::unique_ptr<sim::Machine> makeMachine(const nlohmann::ordered_json& faults) {
-    nlohmann::ordered_json profile;
+  static std::unique_ptr<sim::Machine> makeMachine(const MachineCase& machineCase,
+                                                   const nlohmann::ordered_json& faults) {
+    nlohmann::ordered_json profile = nlohmann::ordered_json::parse(machineCase.profile);
     profile["clock"] = nlohmann::ordered_json::parse(kClock);
     profile["faults"] = faults;
     return sim::Machine::fromProfileText(profile.dump(), "fault_matrix.json");
@@ -297,6 +332,7 @@ struct Harness {
     callsAfterRun = layer.calls().size();
   }
 
+  const MachineCase& machineCase;
   std::unique_ptr<sim::Machine> machine;
   sim::HeadlessWindow window;
   CallLayer layer;
@@ -349,8 +385,9 @@ void expectNothingLost(Harness& h) {
   bool found = false;
   for (const auto& file : machine["files"]) {
     const std::string path = lower(file["path"].get<std::string>());
-    if ((path == lower(kInstalledPath) || path == lower(kBackupPath)) && file["version"] == kOriginalVersion &&
-        file["size"] == kOriginalSize) {
+    const MachineCase& m = h.machineCase;
+    if ((path == lower(m.installedPath()) || path == lower(m.backupPath())) &&
+        file["version"] == nlohmann::ordered_json(m.version) && file["size"] == m.size) {
       found = true;
     }
   }
@@ -457,20 +494,24 @@ struct Recording {
   std::vector<Call> calls;
   std::size_t runStart = 0;
   std::vector<std::string> lines;
+  bool ended = false;
 };
 
-const Recording& recording() {
-  static const Recording rec = [] {
-    Harness h(nlohmann::ordered_json::array());
+const Recording& recording(const MachineCase& machineCase) {
+  static std::map<std::string, Recording> recordings;
+  if (const auto it = recordings.find(machineCase.name); it != recordings.end()) return it->second;
+  const Recording rec = [&] {
+    Harness h(machineCase, nlohmann::ordered_json::array());
     h.form.Start();
     h.runWithAllOptions();
     Recording r;
     r.calls = h.layer.calls();
     r.runStart = h.callsBeforeRun;
     r.lines = h.window.lines(lstStatus);
+    r.ended = h.form.ended();
     return r;
   }();
-  return rec;
+  return recordings.emplace(machineCase.name, rec).first->second;
 }
 
 // Ops whose failure carries an error code that can be seen; the others fail
@@ -483,7 +524,7 @@ bool codeMatters(const std::string& op) {
 // The checks for a program whose call `failed` of the clean sequence failed
 // with `code`, however it was made to fail.
 void expectFailureHandled(Harness& h, std::size_t failed, std::uint32_t code) {
-  const Recording& clean = recording();
+  const Recording& clean = recording(h.machineCase);
   const Call& call = clean.calls[failed];
   SCOPED_TRACE("call " + std::to_string(failed) + ": " + call.op + " " + call.path + ", error " + std::to_string(code));
   if (failed < clean.runStart) {
@@ -498,8 +539,10 @@ void expectFailureHandled(Harness& h, std::size_t failed, std::uint32_t code) {
   expectNothingLost(h);
 }
 
-TEST(FaultMatrix, CleanRunRepairsAndPassesThroughEveryOperationKind) {
-  const Recording& clean = recording();
+class FaultMatrix : public ::testing::TestWithParam<MachineCase> {};
+
+TEST_P(FaultMatrix, CleanRunRepairsAndPassesThroughEveryOperationKind) {
+  const Recording& clean = recording(GetParam());
   std::set<std::string> ops;
   for (const Call& call : clean.calls) ops.insert(call.op);
   // Without these the matrix would test less than it claims.
@@ -509,16 +552,17 @@ TEST(FaultMatrix, CleanRunRepairsAndPassesThroughEveryOperationKind) {
   }
   EXPECT_GT(clean.runStart, 0u);
   EXPECT_EQ(clean.lines.size(), 7u);
+  EXPECT_TRUE(clean.ended);
 }
 
-TEST(FaultMatrix, EveryCallPositionFailingLosesNothing) {
-  const Recording& clean = recording();
+TEST_P(FaultMatrix, EveryCallPositionFailingLosesNothing) {
+  const Recording& clean = recording(GetParam());
   std::size_t tried = 0;
   for (std::size_t index = 0; index < clean.calls.size(); ++index) {
     const bool allCodes = codeMatters(clean.calls[index].op);
     for (const std::uint32_t code : kErrorCodes) {
       if (!allCodes && code != kErrorCodes[0]) continue;
-      Harness h(nlohmann::ordered_json::array(), index, code);
+      Harness h(GetParam(), nlohmann::ordered_json::array(), index, code);
       h.form.Start();
       if (index >= clean.runStart) h.runWithAllOptions();
       expectFailureHandled(h, index, code);
@@ -529,14 +573,15 @@ TEST(FaultMatrix, EveryCallPositionFailingLosesNothing) {
   ::testing::Test::RecordProperty("positions", std::to_string(clean.calls.size()));
   ::testing::Test::RecordProperty("cases", std::to_string(tried));
   if (!::testing::Test::HasFailure()) {
-    std::cout << "fault matrix: " << clean.calls.size() << " positions, " << tried << " cases, all with nothing lost\n";
+    std::cout << "fault matrix on " << GetParam().name << ": " << clean.calls.size() << " positions, " << tried
+              << " cases, all with nothing lost\n";
   }
 }
 
 // The machine's own fault list reaches only the first call of an operation
 // on a path; each such first call fails once, with each code.
-TEST(FaultMatrix, ProfileFaultsAtEachFirstCallLoseNothing) {
-  const Recording& clean = recording();
+TEST_P(FaultMatrix, ProfileFaultsAtEachFirstCallLoseNothing) {
+  const Recording& clean = recording(GetParam());
   const std::set<std::string> profileOps = {"find",     "delete",       "rename",    "copy",      "write",
                                             "length",   "version_info", "resource",  "temp_path", "start_process",
                                             "reg_open", "reg_query",    "reg_delete"};
@@ -550,7 +595,7 @@ TEST(FaultMatrix, ProfileFaultsAtEachFirstCallLoseNothing) {
       if (!call.path.empty()) fault["path"] = call.path;
       fault["error"] = code;
       fault["times"] = 1;
-      Harness h(nlohmann::ordered_json::array({fault}));
+      Harness h(GetParam(), nlohmann::ordered_json::array({fault}));
       h.form.Start();
       if (index >= clean.runStart) h.runWithAllOptions();
       expectFailureHandled(h, index, code);
@@ -560,10 +605,13 @@ TEST(FaultMatrix, ProfileFaultsAtEachFirstCallLoseNothing) {
   }
   ::testing::Test::RecordProperty("profile_faults", std::to_string(tried));
   if (!::testing::Test::HasFailure()) {
-    std::cout << "fault matrix: " << seen.size() << " first calls through profile faults, " << tried
-              << " cases, all with nothing lost\n";
+    std::cout << "fault matrix on " << GetParam().name << ": " << seen.size() << " first calls through profile faults, "
+              << tried << " cases, all with nothing lost\n";
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Machines, FaultMatrix, ::testing::ValuesIn(kMachines),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace ocx

@@ -24,23 +24,23 @@ const char* checkMark(int value) {
 void draw(HeadlessWindow& window, std::ostream& out) {
   using namespace frm_main;
   out << "\n=== " << window.windowCaption() << " ===\n";
-  for (const ElementSpec& spec : window.layout().elements) {
-    switch (spec.kind) {
+  for (const ElementSpec& element : window.layout().elements) {
+    switch (element.kind) {
       case ElementKind::Frame:
-        out << "--" << window.caption(spec.id) << "--\n";
+        out << "--" << window.caption(element.id) << "--\n";
         break;
       case ElementKind::Label:
-        out << "  " << window.caption(spec.id) << '\n';
+        out << "  " << window.caption(element.id) << '\n';
         break;
       case ElementKind::CheckBox:
-        out << "  " << checkMark(window.value(spec.id)) << ' ' << window.caption(spec.id)
-            << (window.enabled(spec.id) ? "" : " (gesperrt)") << '\n';
+        out << "  " << checkMark(window.value(element.id)) << ' ' << window.caption(element.id)
+            << (window.enabled(element.id) ? "" : " (gesperrt)") << '\n';
         break;
       case ElementKind::Button:
-        out << "  <" << window.caption(spec.id) << '>' << (window.enabled(spec.id) ? "" : " (gesperrt)") << '\n';
+        out << "  <" << window.caption(element.id) << '>' << (window.enabled(element.id) ? "" : " (gesperrt)") << '\n';
         break;
       case ElementKind::ListBox:
-        for (const std::string& line : window.lines(spec.id)) {
+        for (const std::string& line : window.lines(element.id)) {
           out << "    | " << line << '\n';
         }
         break;

@@ -35,27 +35,27 @@ const char* kindName(ElementKind kind) {
   return "label";
 }
 
-Json elementReport(HeadlessWindow& window, const ElementSpec& spec) {
-  Json element = {{"kind", kindName(spec.kind)}};
-  switch (spec.kind) {
+Json elementReport(HeadlessWindow& window, const ElementSpec& element) {
+  Json report = {{"kind", kindName(element.kind)}};
+  switch (element.kind) {
     case ElementKind::Label:
     case ElementKind::Frame:
-      element["caption"] = window.caption(spec.id);
+      report["caption"] = window.caption(element.id);
       break;
     case ElementKind::CheckBox:
-      element["caption"] = window.caption(spec.id);
-      element["value"] = window.value(spec.id);
-      element["enabled"] = window.enabled(spec.id);
+      report["caption"] = window.caption(element.id);
+      report["value"] = window.value(element.id);
+      report["enabled"] = window.enabled(element.id);
       break;
     case ElementKind::Button:
-      element["caption"] = window.caption(spec.id);
-      element["enabled"] = window.enabled(spec.id);
+      report["caption"] = window.caption(element.id);
+      report["enabled"] = window.enabled(element.id);
       break;
     case ElementKind::ListBox:
-      element["lines"] = window.lines(spec.id);
+      report["lines"] = window.lines(element.id);
       break;
   }
-  return element;
+  return report;
 }
 
 Json fixStateReport(const FixState& state) {
@@ -71,8 +71,8 @@ Json fixStateReport(const FixState& state) {
 
 Json windowReport(HeadlessWindow& window) {
   Json elements = Json::object();
-  for (const ElementSpec& spec : window.layout().elements) {
-    elements[displayName(spec)] = elementReport(window, spec);
+  for (const ElementSpec& element : window.layout().elements) {
+    elements[displayName(element)] = elementReport(window, element);
   }
   const auto focus = window.focus();
   Json focusName = nullptr;

@@ -11,11 +11,11 @@ namespace ocx::sim {
 namespace {
 
 const ElementSpec& elementOf(std::string_view name, std::initializer_list<ElementKind> kinds) {
-  const ElementSpec* spec = frm_main::findElement(name);
-  if (spec == nullptr || std::find(kinds.begin(), kinds.end(), spec->kind) == kinds.end()) {
+  const ElementSpec* element = frm_main::findElement(name);
+  if (element == nullptr || std::find(kinds.begin(), kinds.end(), element->kind) == kinds.end()) {
     throw CommandLineError("unknown element: " + std::string(name));
   }
-  return *spec;
+  return *element;
 }
 
 int numberIn(std::string_view text, int low, int high, std::string_view action) {

@@ -20,8 +20,8 @@ bool canTakeFocus(ElementKind kind) {
 
 HeadlessWindow::HeadlessWindow(const WindowLayout& layout, Machine* machine)
     : layout_(layout), machine_(machine), caption_(layout.caption) {
-  for (const ElementSpec& spec : layout.elements) {
-    elements_.emplace(spec.id, Element{&spec, std::string(spec.caption), spec.value, spec.enabled, {}});
+  for (const ElementSpec& element : layout.elements) {
+    elements_.emplace(element.id, Element{&element, std::string(element.caption), element.value, element.enabled, {}});
   }
 }
 
@@ -43,7 +43,7 @@ HeadlessWindow::Element& HeadlessWindow::element(ElementId id, std::string_view 
 HeadlessWindow::Element& HeadlessWindow::elementOfKind(ElementId id, std::string_view operation,
                                                        std::initializer_list<ElementKind> kinds) {
   Element& found = element(id, operation);
-  if (std::ranges::find(kinds, found.spec->kind) == kinds.end()) {
+  if (std::ranges::find(kinds, found.design->kind) == kinds.end()) {
     throw PlatformError(win32_error::kInvalidParameter, systemErrorText(win32_error::kInvalidParameter));
   }
   return found;
@@ -97,7 +97,7 @@ void HeadlessWindow::setEnabled(ElementId id, bool enabled) {
 
 void HeadlessWindow::setFocus(ElementId id) {
   const Element& target = element(id, "setFocus");
-  if (!canTakeFocus(target.spec->kind) || !target.enabled || !visible_) {
+  if (!canTakeFocus(target.design->kind) || !target.enabled || !visible_) {
     throw PlatformError(win32_error::kInvalidParameter, systemErrorText(win32_error::kInvalidParameter));
   }
   focus_ = id;
@@ -182,8 +182,9 @@ void HeadlessWindow::endProgram() {
 std::optional<ElementId> HeadlessWindow::firstFocusable() const {
   const ElementSpec* best = nullptr;
   for (const auto& [id, state] : elements_) {
-    if (canTakeFocus(state.spec->kind) && state.enabled && (best == nullptr || state.spec->tabIndex < best->tabIndex)) {
-      best = state.spec;
+    if (canTakeFocus(state.design->kind) && state.enabled &&
+        (best == nullptr || state.design->tabIndex < best->tabIndex)) {
+      best = state.design;
     }
   }
   return best == nullptr ? std::nullopt : std::optional<ElementId>(best->id);

@@ -71,7 +71,7 @@ class HeadlessWindow final : public WindowServices {
 
  private:
   struct Element {
-    const ElementSpec* spec;
+    const ElementSpec* design;
     std::string caption;
     int value;
     bool enabled;

@@ -458,14 +458,14 @@ def check_layout(dump: dict) -> None:
         problems.append(f"client area {dump['client_size']} instead of {design_client}")
     by_name = elements(dump)
     for name, element in by_name.items():
-        spec = element.get("design")
-        if spec is None:
+        design = element.get("design")
+        if design is None:
             continue
-        left, top = spec["left"], spec["top"]
-        if spec["container"]:
-            frame = by_name[spec["container"]]["design"]
+        left, top = design["left"], design["top"]
+        if design["container"]:
+            frame = by_name[design["container"]]["design"]
             left, top = left + frame["left"], top + frame["top"]
-        want = [px(left), px(top), px(left + spec["width"]) - px(left), px(top + spec["height"]) - px(top)]
+        want = [px(left), px(top), px(left + design["width"]) - px(left), px(top + design["height"]) - px(top)]
         if any(abs(a - b) > 1 for a, b in zip(element["rect"], want)):
             problems.append(f"{name} at {element['rect']} instead of {want}")
     check(not problems, "layout differs from the design:\n  " + "\n  ".join(problems))

@@ -248,7 +248,7 @@ JsonObject describeControl(HWND main, HWND control, int dpi) {
     json.add("lines", listLines(control));
   }
 
-  const ElementSpec* spec = frm_main::findElement(GetDlgCtrlID(control));
+  const ElementSpec* element = frm_main::findElement(GetDlgCtrlID(control));
 
   // A font belongs to the process that made it, and Wine answers WM_GETFONT
   // from another process with nothing. Then the text is measured in the
@@ -259,27 +259,30 @@ JsonObject describeControl(HWND main, HWND control, int dpi) {
   const bool readable = handle != nullptr && GetObjectW(handle, sizeof font, &font) == sizeof font;
   if (readable) {
     json.add("font", describeFont(font, dpi)).add("font_source", "control");
-  } else if (spec != nullptr) {
-    font = designFont(spec->fontWeight, dpi);
+  } else if (element != nullptr) {
+    font = designFont(element->fontWeight, dpi);
     json.add("font", describeFont(font, dpi)).add("font_source", "design");
   } else {
     json.addNull("font");
   }
-  if (readable || spec != nullptr) {
+  if (readable || element != nullptr) {
     // Labels wrap at their width; every other kind shows its text on one line.
     const SIZE need = textExtent(font, text, kind == "label" ? rect[2] : 0);
     json.add("extent", std::vector<int>{need.cx, need.cy});
   }
 
-  if (spec != nullptr) {
+  if (element != nullptr) {
     JsonObject design;
-    const ElementSpec* container = frm_main::findElement(spec->container);
+    const ElementSpec* container = frm_main::findElement(element->container);
     if (container != nullptr) {
       design.add("container", displayName(*container));
     } else {
       design.addNull("container");
     }
-    design.add("left", spec->left).add("top", spec->top).add("width", spec->width).add("height", spec->height);
+    design.add("left", element->left)
+        .add("top", element->top)
+        .add("width", element->width)
+        .add("height", element->height);
     json.add("design", design);
   }
   return json;

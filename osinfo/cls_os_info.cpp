@@ -145,7 +145,7 @@ bool clsOSInfo::Is64BitOS() {
   return wow64;
 }
 
-bool clsOSInfo::IsWindowsHomeServer() {
+bool clsOSInfo::IsWindowsHomeServer() const {
   return Version() == 8 && (mVersionInfo.suiteMask & osinfo::suite::kWhServer);
 }
 

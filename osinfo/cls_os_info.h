@@ -54,7 +54,7 @@ class clsOSInfo {
   [[nodiscard]] double InstallDate();
   // True for this 32-bit program under WOW64. Asked anew on every read.
   [[nodiscard]] bool Is64BitOS();
-  [[nodiscard]] bool IsWindowsHomeServer();
+  [[nodiscard]] bool IsWindowsHomeServer() const;
   [[nodiscard]] bool IsWindowsServer2003R2();
   [[nodiscard]] std::int16_t LangID() const;
   [[nodiscard]] std::string Language() const;

@@ -124,7 +124,7 @@ std::int16_t nt4ServicePack(const std::string& csdBuffer) {
   const std::size_t offset = characterOffset(*text, 13);
   if (offset == std::string::npos) return 0;
   const char c = (*text)[offset];
-  return c >= '0' && c <= '9' ? static_cast<std::int16_t>(c - '0') : 0;
+  return c >= '0' && c <= '9' ? static_cast<std::int16_t>(c - '0') : std::int16_t{0};
 }
 
 std::string productInfoText(std::int32_t productInfo) {

@@ -23,9 +23,7 @@ void SimFileSystem::addDirectory(const std::string& fullPath) {
   std::string path = fullPath;
   while (!path.empty() && !isDriveRoot(path)) {
     const std::string key = pathKey(path);
-    if (entries_.count(key) == 0) {
-      entries_.emplace(key, DiskEntry{path, true, nullptr, false, false});
-    }
+    entries_.try_emplace(key, DiskEntry{path, true, nullptr, false, false});
     path = parentPath(path);
   }
   if (!path.empty()) {

@@ -144,6 +144,8 @@ std::shared_ptr<RegKeyNode> RegistryStore::find(RootKey rootKey, std::string_vie
   return node;
 }
 
+// The tree changes through the roots' pointers; a const store must not.
+// NOLINTNEXTLINE(readability-make-member-function-const)
 std::shared_ptr<RegKeyNode> RegistryStore::create(RootKey rootKey, std::string_view path) {
   std::shared_ptr<RegKeyNode> node = root(rootKey);
   for (const auto& part : splitKeyPath(path)) {
@@ -159,6 +161,7 @@ std::shared_ptr<RegKeyNode> RegistryStore::create(RootKey rootKey, std::string_v
   return node;
 }
 
+// NOLINTNEXTLINE(readability-make-member-function-const): removes from the tree.
 bool RegistryStore::remove(RootKey rootKey, std::string_view path) {
   const auto node = find(rootKey, path);
   if (!node || node->parent == nullptr) {

@@ -173,7 +173,7 @@ RegStatus SimRegistry::closeKey(RegHandle key) {
   if (predefinedRoot(key)) {
     return win32_error::kSuccess;
   }
-  return open_.erase(key) == 1 ? win32_error::kSuccess : win32_error::kInvalidHandle;
+  return static_cast<RegStatus>(open_.erase(key) == 1 ? win32_error::kSuccess : win32_error::kInvalidHandle);
 }
 
 std::string SimRegistry::textFromAnsi(std::span<const std::uint8_t> data) {

@@ -11,7 +11,7 @@
 #include <iterator>
 #include <set>
 
-#include "tests/inspect/pe_image.h"
+#include "tools/pe-inspect/pe_image.h"
 
 namespace ocx::inspect {
 namespace {

@@ -1,6 +1,6 @@
 // The reader must refuse damaged files rather than read past their end or
 // loop, since a broken build output is exactly what it is there to catch.
-#include "tests/inspect/pe_image.h"
+#include "tools/pe-inspect/pe_image.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tests/inspect/pe_image.h"
+#include "tools/pe-inspect/pe_image.h"
 
 #include <algorithm>
 #include <fstream>

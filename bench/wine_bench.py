@@ -214,6 +214,9 @@ class Bench:
     # --- single runs ------------------------------------------------------
 
     def start_until_visible(self, exe: Path, pattern: str, env: dict[str, str]) -> tuple[subprocess.Popen, str, float]:
+        # Wine's error messages only, for both programs alike: a start that
+        # fails leaves its reason in the log (kept by `retried`).
+        env = dict(env, WINEDEBUG="err+all,fixme-all")
         started = time.monotonic()
         with open(self.work / "bench-last-start.log", "wb") as output:
             process = subprocess.Popen(["wine", str(exe)], env=env, stdout=output, stderr=subprocess.STDOUT)
@@ -263,15 +266,22 @@ class Bench:
 
     # --- series -----------------------------------------------------------
 
-    def retried(self, failures: list[str], what: str, run):
-        """A start that ends before its window shows is tried once more, and
-        the failure is kept for the report rather than hidden."""
-        try:
-            return run()
-        except EarlyExit as why:
-            failures.append(f"{what}: {why}")
-            log(f"{what} failed, trying once more: {why}")
-            return run()
+    def retried(self, failures: list[str], what: str, run, attempts: int = 3):
+        """A start that ends before its window shows is tried again, up to
+        `attempts` times in all; each failure is kept for the report, with
+        Wine's log of it, rather than hidden."""
+        for attempt in range(1, attempts + 1):
+            try:
+                return run()
+            except EarlyExit as why:
+                kept = self.work / f"bench-failed-start-{len(failures) + 1}.log"
+                with contextlib.suppress(OSError):
+                    shutil.copy(self.work / "bench-last-start.log", kept)
+                failures.append(f"{what}: {why} (Wine's log: {kept.name})")
+                if attempt == attempts:
+                    raise
+                log(f"{what} failed, trying again: {why}")
+        raise AssertionError("unreachable")
 
     def startup_series(self, runs: int) -> dict:
         program, baseline, peaks, baseline_peaks, failures = [], [], [], [], []

@@ -21,20 +21,6 @@ inline std::string regText(const std::vector<std::string>& lines) {
   return text;
 }
 
-// hex(1), hex(2) or hex(7) data of an ASCII text, UTF-16LE as the registry
-// stores it; the text's own "\0" characters stay in.
-inline std::string utf16Hex(const std::string& text) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  for (const unsigned char c : text) {
-    if (!hex.empty()) hex += ',';
-    hex += kDigits[c >> 4];
-    hex += kDigits[c & 0xF];
-    hex += ",00";
-  }
-  return hex;
-}
-
 class OsInfoMachine {
  public:
   // `profile` overrides keys of the default machine; the clock is fixed at

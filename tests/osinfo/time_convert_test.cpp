@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
-
 namespace ocx {
 namespace {
 
@@ -11,13 +9,12 @@ std::string show(const SystemTime& t) {
   return testing::PrintToString(std::vector<int>{t.year, t.month, t.day, t.hour, t.minute, t.second, t.milliseconds});
 }
 
-TEST(FileTimeFields, ConvertBothWaysAtKnownPoints) {
+TEST(FileTimeFields, ConvertBothWaysAndRefuseOutOfRangeLeavingTheOutputAlone) {
   const struct {
     FileTime fileTime;
     SystemTime fields;
   } rows[] = {
       {0, {1601, 1, 1, 0, 0, 0, 0}},
-      {116444736000000000ull, {1970, 1, 1, 0, 0, 0, 0}},
       {125963012967890000ull, {2000, 2, 29, 12, 34, 56, 789}},
       {116444736000000000ull - 10'000'000ull, {1969, 12, 31, 23, 59, 59, 0}},
   };
@@ -30,58 +27,47 @@ TEST(FileTimeFields, ConvertBothWaysAtKnownPoints) {
     ASSERT_TRUE(SystemTimeToFileTime(row.fields, back));
     EXPECT_EQ(back, row.fileTime);
   }
-}
 
-TEST(FileTimeFields, RefuseOutOfRangeAndLeaveTheOutputAlone) {
   const SystemTime sentinel{1, 2, 3, 4, 5, 6, 7};
   SystemTime fields = sentinel;
   EXPECT_FALSE(FileTimeToSystemTime(1ull << 63, fields));
   EXPECT_EQ(fields, sentinel);
   EXPECT_TRUE(FileTimeToSystemTime((1ull << 63) - 1, fields));
   EXPECT_EQ(fields.year, 30828);
-
-  const SystemTime bad[] = {
-      {1900, 2, 29, 0, 0, 0, 0}, {2001, 4, 31, 0, 0, 0, 0}, {1600, 12, 31, 23, 59, 59, 0},
-      {2001, 13, 1, 0, 0, 0, 0}, {2001, 1, 1, 24, 0, 0, 0}, {2001, 1, 1, 0, 0, 60, 0},
-  };
-
-  for (const auto& st : bad) {
-    SCOPED_TRACE(show(st));
+  for (const SystemTime& bad : {SystemTime{1900, 2, 29, 0, 0, 0, 0},
+                                {2001, 4, 31, 0, 0, 0, 0},
+                                {1600, 12, 31, 23, 59, 59, 0},
+                                {2001, 13, 1, 0, 0, 0, 0},
+                                {2001, 1, 1, 24, 0, 0, 0},
+                                {2001, 1, 1, 0, 0, 60, 0}}) {
+    SCOPED_TRACE(show(bad));
     FileTime fileTime = 42;
-    EXPECT_FALSE(SystemTimeToFileTime(st, fileTime));
+    EXPECT_FALSE(SystemTimeToFileTime(bad, fileTime));
     EXPECT_EQ(fileTime, 42u);
   }
 }
 
 TEST(DosDateTime, DecodesFieldsAndRefusesImpossibleOnes) {
-  const auto dosDate = [](int y, int m, int d) { return static_cast<std::uint16_t>(((y - 1980) << 9) | (m << 5) | d); };
-  const auto dosTime = [](int h, int n, int halfSeconds) {
-    return static_cast<std::uint16_t>((h << 11) | (n << 5) | halfSeconds);
-  };
+  const auto dos = [](int y, int m, int d) { return static_cast<std::uint16_t>(((y - 1980) << 9) | (m << 5) | d); };
   const struct {
     std::uint16_t date, time;
-    bool ok;
-    SystemTime fields;
+    std::optional<SystemTime> fields;
   } rows[] = {
-      {dosDate(1999, 5, 17), dosTime(12, 30, 29), true, {1999, 5, 17, 12, 30, 58, 0}},
-      {dosDate(2107, 12, 31), dosTime(23, 59, 29), true, {2107, 12, 31, 23, 59, 58, 0}},
-      {dosDate(2000, 2, 29), 0, true, {2000, 2, 29, 0, 0, 0, 0}},
-      {dosDate(1999, 5, 0), 0, false, {}},
-      {dosDate(1999, 2, 29), 0, false, {}},
-      {dosDate(1999, 5, 17), dosTime(24, 0, 0), false, {}},
-      {dosDate(1999, 5, 17), dosTime(0, 0, 30), false, {}},
+      {dos(1999, 5, 17), (12 << 11) | (30 << 5) | 29, SystemTime{1999, 5, 17, 12, 30, 58, 0}},
+      {dos(2000, 2, 29), 0, SystemTime{2000, 2, 29, 0, 0, 0, 0}},
+      {dos(1999, 5, 0), 0, std::nullopt},
+      {dos(1999, 2, 29), 0, std::nullopt},
+      {dos(1999, 5, 17), 24 << 11, std::nullopt},
+      {dos(1999, 5, 17), 30, std::nullopt},  // sixty seconds
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::Message() << row.date << " " << row.time);
     FileTime fileTime = 7;
-    ASSERT_EQ(DosDateTimeToFileTime(row.date, row.time, fileTime), row.ok);
-    if (!row.ok) {
-      EXPECT_EQ(fileTime, 7u);
-      continue;
-    }
+    ASSERT_EQ(DosDateTimeToFileTime(row.date, row.time, fileTime), row.fields.has_value());
+    // Refused: the output keeps its 7.
     SystemTime fields;
-    ASSERT_TRUE(FileTimeToSystemTime(fileTime, fields));
-    EXPECT_EQ(fields, row.fields);
+    const bool decoded = row.fields && FileTimeToSystemTime(fileTime, fields);
+    EXPECT_EQ(decoded ? show(fields) : std::to_string(fileTime), row.fields ? show(*row.fields) : "7");
   }
 }
 
@@ -92,7 +78,6 @@ TEST(OleDate, MatchesTheOleCalendarAndPrintsWholeSeconds) {
     std::string text;
   } rows[] = {
       {{1899, 12, 30, 0, 0, 0, 0}, 0.0, "1899-12-30 00:00:00"},
-      {{1970, 1, 1, 0, 0, 0, 0}, 25569.0, "1970-01-01 00:00:00"},
       {{2012, 8, 20, 12, 0, 0, 999}, 41141.5, "2012-08-20 12:00:00"},  // milliseconds are dropped
       {{1899, 12, 29, 6, 0, 0, 0}, -1.25, "1899-12-29 06:00:00"},      // fraction counts away from zero
       {{1601, 1, 1, 18, 0, 0, 0}, -109205.75, "1601-01-01 18:00:00"},

@@ -32,6 +32,17 @@ inline std::uint32_t errorOf(const std::function<void()>& operation) {
   return 0;
 }
 
+// "line:column" of the error a parse throws, or "accepted".
+template <class Error>
+std::string positionOf(const std::function<void()>& parse) {
+  try {
+    parse();
+  } catch (const Error& e) {
+    return std::to_string(e.line()) + ":" + std::to_string(e.column());
+  }
+  return "accepted";
+}
+
 struct ValueRead {
   RegStatus status = -1;
   std::uint32_t type = 0;

@@ -5,6 +5,8 @@
 namespace ocx::sim::test {
 namespace {
 
+// A record of the given size whose every field the query may fill holds a
+// value it would never write.
 OsVersionRecord sentinelRecord(std::uint32_t size) {
   OsVersionRecord record;
   record.size = size;
@@ -17,12 +19,13 @@ OsVersionRecord sentinelRecord(std::uint32_t size) {
 }
 
 TEST(OsFacts, VersionRecordInItsPlainAndExtendedForms) {
-  auto machine = machineFrom(R"({"os": {"csd": "Service Pack 6a", "sp_major": 6, "suite_mask": 32768,
+  auto machine = machineFrom(R"({"os": {"csd": "Ωmega Pack 6€", "sp_major": 6, "suite_mask": 32768,
                                         "build": 4294967295}})");
   OsVersionRecord extended = sentinelRecord(OsVersionRecord::kExtendedSize);
   ASSERT_TRUE(machine->os().getVersionEx(extended));
   EXPECT_EQ(extended.buildNumber, -1);
-  EXPECT_EQ(extended.csdVersion, "Service Pack 6a" + std::string(128 - 15, '\0'));
+  // Code page 1252 has no omega.
+  EXPECT_EQ(extended.csdVersion, "?mega Pack 6€" + std::string(128 - 13, '\0'));
   EXPECT_EQ(extended.servicePackMajor, 6);
   EXPECT_EQ(extended.suiteMask, 0x8000);
   EXPECT_EQ(extended.productType, 1);
@@ -38,56 +41,32 @@ TEST(OsFacts, VersionRecordInItsPlainAndExtendedForms) {
   OsVersionRecord odd = sentinelRecord(150);
   EXPECT_FALSE(machine->os().getVersionEx(odd));
   EXPECT_EQ(odd.majorVersion, -7);
-}
 
-TEST(OsFacts, CsdBufferIsCodePage1252AndMayLackItsNul) {
-  const std::string full(128, 'x');
-  auto machine = machineFrom(R"({"os": {"csd": ")" + full + R"("}})");
+  auto failing = machineFrom(R"({"os": {"extended_query_fails": true}})");
   OsVersionRecord record = sentinelRecord(OsVersionRecord::kExtendedSize);
-  ASSERT_TRUE(machine->os().getVersionEx(record));
-  EXPECT_EQ(record.csdVersion, full);
-
-  machine = machineFrom(R"({"os": {"csd": "Ωmega€"}})");
-  ASSERT_TRUE(machine->os().getVersionEx(record));
-  EXPECT_EQ(record.csdVersion, "?mega€" + std::string(128 - 6, '\0'));
-}
-
-TEST(OsFacts, ExtendedQueryCanFailAndLeaveTheRecordAlone) {
-  auto machine = machineFrom(R"({"os": {"extended_query_fails": true}})");
-  OsVersionRecord record = sentinelRecord(OsVersionRecord::kExtendedSize);
-  EXPECT_FALSE(machine->os().getVersionEx(record));
+  EXPECT_FALSE(failing->os().getVersionEx(record));
   EXPECT_EQ(record.majorVersion, -7);
   EXPECT_EQ(record.csdVersion, "untouched");
   record.size = OsVersionRecord::kPlainSize;
-  EXPECT_TRUE(machine->os().getVersionEx(record));
+  EXPECT_TRUE(failing->os().getVersionEx(record));
 }
 
 TEST(OsFacts, Wow64QueryPresentAbsentOrFailing) {
-  struct Case {
-    const char* profile;
-    bool procFound;
-    bool callSucceeds;
-    bool wow64;
-  };
-  const Case cases[] = {
-      {R"({"os": {"bits": 64, "wow64_query": "present"}})", true, true, true},
-      {R"({"os": {"bits": 32, "wow64_query": "present"}})", true, true, false},
-      {R"({"os": {"bits": 64, "wow64_query": "absent"}})", false, false, false},
-      {R"({"os": {"bits": 64, "wow64_query": "fails"}})", true, false, false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.profile);
-    auto machine = machineFrom(c.profile);
+  // bits, wow64_query: whether the procedure is found, the call succeeds, and its answer.
+  for (const auto& [bits, query, found, succeeds, wow64] : {std::tuple{64, "present", true, true, true},
+                                                            {32, "present", true, true, false},
+                                                            {64, "absent", false, false, false},
+                                                            {64, "fails", true, false, false}}) {
+    SCOPED_TRACE(query + std::to_string(bits));
+    auto machine = machineFrom(nlohmann::json{{"os", {{"bits", bits}, {"wow64_query", query}}}}.dump());
     OsFacts& os = machine->os();
     const ModuleHandle kernel = os.loadLibrary("KERNEL32.DLL");
     ASSERT_NE(kernel, 0u);
-    EXPECT_EQ(os.hasProcAddress(kernel, "IsWow64Process"), c.procFound);
+    EXPECT_EQ(os.hasProcAddress(kernel, "IsWow64Process"), found);
     os.freeLibrary(kernel);
-    bool wow64 = !c.wow64;
-    EXPECT_EQ(os.isWow64Process(wow64), c.callSucceeds);
-    if (c.callSucceeds) {
-      EXPECT_EQ(wow64, c.wow64);
-    }
+    bool answer = !wow64;
+    EXPECT_EQ(os.isWow64Process(answer), succeeds);
+    EXPECT_EQ(answer, succeeds ? wow64 : !wow64);
   }
 }
 
@@ -108,39 +87,27 @@ TEST(OsFacts, LanguageProductInfoMetricsAndTicks) {
   EXPECT_EQ(os.systemMetrics(88), 0);
   EXPECT_EQ(os.tickCount(), 4294967295u);
 
-  auto silent = machineFrom(R"({"os": {"language": ""}})");
   name = "kept";
-  EXPECT_EQ(silent->os().verLanguageName(1031, name, 128), 0u);
+  EXPECT_EQ(machineFrom(R"({"os": {"language": ""}})")->os().verLanguageName(1031, name, 128), 0u);
   EXPECT_EQ(name, "kept");
 }
 
-TEST(Clock, StandsStillAndConvertsWithTheCurrentOffset) {
+TEST(OsServices, ClockResourcesAndFolders) {
   auto machine = machineFrom(R"({"clock": {"now": "2012-08-20 14:05:09", "utc_offset_minutes": 120}})");
-  Clock& clock = machine->clock();
-  EXPECT_EQ(clock.localNow(), (SystemTime{2012, 8, 20, 14, 5, 9, 0}));
-  EXPECT_EQ(clock.localNow(), (SystemTime{2012, 8, 20, 14, 5, 9, 0}));
+  EXPECT_EQ(machine->clock().localNow(), (SystemTime{2012, 8, 20, 14, 5, 9, 0}));
   std::uint64_t local = 0;
-  ASSERT_TRUE(clock.fileTimeToLocalFileTime(116444736000000000ull, local));
+  ASSERT_TRUE(machine->clock().fileTimeToLocalFileTime(116444736000000000ull, local));
   EXPECT_EQ(local, 116444736000000000ull + 2ull * 3600 * 10'000'000);
+  EXPECT_FALSE(machineFrom(R"({"clock": {"utc_offset_minutes": -300}})")->clock().fileTimeToLocalFileTime(0, local));
 
-  auto west = machineFrom(R"({"clock": {"utc_offset_minutes": -300}})");
-  EXPECT_FALSE(west->clock().fileTimeToLocalFileTime(0, local));
-}
-
-TEST(ProgramResources, PayloadIsResourceCustom101) {
-  auto machine = Machine::createDefault();
-  const auto bytes = machine->resources().resourceBytes("custom", 101);
-  EXPECT_EQ(bytes.size(), 1070152u);
-  EXPECT_EQ(bytes, machine->resources().resourceBytes("CUSTOM", 101));
-  EXPECT_EQ(errorOf([&] { static_cast<void>(machine->resources().resourceBytes("CUSTOM", 102)); }), 1814u);
-  EXPECT_EQ(errorOf([&] { static_cast<void>(machine->resources().resourceBytes("RCDATA", 101)); }), 1813u);
+  // The payload is resource CUSTOM 101, the type named in any case.
+  ProgramResources& resources = machine->resources();
+  EXPECT_EQ(resources.resourceBytes("custom", 101).size(), 1070152u);
+  EXPECT_EQ(errorOf([&] { static_cast<void>(resources.resourceBytes("CUSTOM", 102)); }), 1814u);
+  EXPECT_EQ(errorOf([&] { static_cast<void>(resources.resourceBytes("RCDATA", 101)); }), 1813u);
   auto without = machineFrom(R"({"payload": null})");
   EXPECT_EQ(errorOf([&] { static_cast<void>(without->resources().resourceBytes("CUSTOM", 101)); }), 1813u);
-}
 
-TEST(ShellFolders, AnswersListedIdentifiersOnly) {
-  auto machine = Machine::createDefault();
-  EXPECT_EQ(machine->shell().specialFolderPath(0, 36), "C:\\Windows");
   EXPECT_EQ(machine->shell().specialFolderPath(0, 37), "C:\\Windows\\system32");
   EXPECT_EQ(machine->shell().specialFolderPath(0, 38), std::nullopt);
   EXPECT_EQ(machineFrom(R"({"folders": {}})")->shell().specialFolderPath(0, 36), std::nullopt);

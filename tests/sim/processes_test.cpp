@@ -17,8 +17,6 @@ TEST(Regsvr32, CommandLinesAreSplitAsRegsvr32TakesThem) {
   };
   const Case cases[] = {
       {"regsvr32 /s /u \"C:\\My Files\\a.ocx\"", true, true, {"C:\\My Files\\a.ocx"}},
-      {"regsvr32 /u \"C:\\a.ocx\"", false, true, {"C:\\a.ocx"}},
-      {"regsvr32 /s \"C:\\a.ocx\"", true, false, {"C:\\a.ocx"}},
       {"regsvr32 \"C:\\a.ocx\"", false, false, {"C:\\a.ocx"}},
       {"REGSVR32.EXE -U -S C:\\a.ocx b.ocx", true, true, {"C:\\a.ocx", "b.ocx"}},
       {"C:\\Windows\\SysWOW64\\regsvr32.exe \"/s\"", false, false, {"/s"}},
@@ -35,19 +33,16 @@ TEST(Regsvr32, CommandLinesAreSplitAsRegsvr32TakesThem) {
   EXPECT_FALSE(parseRegsvr32("  ").has_value());
 }
 
-const char* kTypeLib = "HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\2.1";
+const std::string kTypeLib = "HKEY_CLASSES_ROOT\\TypeLib\\{X}\\2.1";
+const std::string kControl = "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX";
 
 std::string registrationProfile(bool admin) {
-  return R"({"admin": )" + std::string(admin ? "true" : "false") + R"(,
-    "files": [
-      {"path": "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX", "version": [6, 1, 98, 33], "size": 100,
-       "registers": [")" +
-         std::string("HKEY_CLASSES_ROOT\\\\TypeLib\\\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\\\2.1") +
-         R"(", "HKEY_CLASSES_ROOT\\MSComctlLib.TreeCtrl"]},
+  return R"({"admin": )" + std::string(admin ? "true" : "false") + R"(, "files": [
+      {"path": "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX", "size": 100,
+       "registers": ["HKEY_CLASSES_ROOT\\TypeLib\\{X}\\2.1", "HKEY_CLASSES_ROOT\\MSComctlLib.TreeCtrl"]},
       {"path": "C:\\Windows\\SysWOW64\\plain.dll", "size": 100}],
-    "registry": ["REGEDIT4",
-      "[HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\2.1\\0\\win32]",
-      "[HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\2.1]", "@=\"kept\""]})";
+    "registry": ["REGEDIT4", "[HKEY_CLASSES_ROOT\\TypeLib\\{X}\\2.1\\0\\win32]",
+      "[HKEY_CLASSES_ROOT\\TypeLib\\{X}\\2.1]", "@=\"kept\""]})";
 }
 
 bool hasKey(const Machine& machine, const std::string& path) {
@@ -57,16 +52,16 @@ bool hasKey(const Machine& machine, const std::string& path) {
 TEST(Regsvr32, RegistersAndUnregistersTheFileItFinds) {
   auto machine = machineFrom(registrationProfile(true));
   Processes& processes = machine->processes();
-  const std::string path = "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX";
+  const std::string& path = kControl;
 
   processes.startProcess("regsvr32 /s \"" + path + "\"", window_style::kMinimizedFocus, 0ms);
   EXPECT_TRUE(hasKey(*machine, "HKEY_CLASSES_ROOT\\MSComctlLib.TreeCtrl"));
   // An existing key keeps its values.
-  EXPECT_NE(registryOf(*machine).find(std::string("[") + kTypeLib + "]\r\n@=\"kept\""), std::string::npos);
+  EXPECT_NE(registryOf(*machine).find("[" + kTypeLib + "]\r\n@=\"kept\""), std::string::npos);
 
   processes.startProcess("regsvr32 /s /u \"" + path + "\"", window_style::kMinimizedFocus, 0ms);
   EXPECT_FALSE(hasKey(*machine, kTypeLib));
-  EXPECT_FALSE(hasKey(*machine, std::string(kTypeLib) + "\\0\\win32"));
+  EXPECT_FALSE(hasKey(*machine, kTypeLib + "\\0\\win32"));
   EXPECT_FALSE(hasKey(*machine, "HKEY_CLASSES_ROOT\\MSComctlLib.TreeCtrl"));
 
   processes.startProcess("regsvr32 \"mscomctl.ocx\"", window_style::kNormal, 0ms);  // relative to C:\Users\...
@@ -82,21 +77,17 @@ TEST(Regsvr32, RegistersAndUnregistersTheFileItFinds) {
 }
 
 TEST(Regsvr32, ChangesNothingWithoutRightsOrForOtherFiles) {
-  struct Case {
-    const char* what;
-    bool admin;
-    const char* line;
+  const std::pair<bool, const char*> cases[] = {
+      {false, "MSCOMCTL.OCX"},  // a user without rights
+      {true, "plain.dll"},      // a file that does not register itself
+      {true, "nope.ocx"},
   };
-  const Case cases[] = {
-      {"user without rights", false, "regsvr32 /s /u \"C:\\Windows\\SysWOW64\\MSCOMCTL.OCX\""},
-      {"file that does not register itself", true, "regsvr32 /s /u \"C:\\Windows\\SysWOW64\\plain.dll\""},
-      {"missing file", true, "regsvr32 /s /u \"C:\\Windows\\SysWOW64\\nope.ocx\""},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    auto machine = machineFrom(registrationProfile(c.admin));
+  for (const auto& [admin, file] : cases) {
+    SCOPED_TRACE(file);
+    auto machine = machineFrom(registrationProfile(admin));
     const std::string before = registryOf(*machine);
-    machine->processes().startProcess(c.line, window_style::kMinimizedFocus, 0ms);
+    machine->processes().startProcess("regsvr32 /s /u \"C:\\Windows\\SysWOW64\\" + std::string(file) + "\"",
+                                      window_style::kMinimizedFocus, 0ms);
     EXPECT_EQ(registryOf(*machine), before);
     EXPECT_EQ(machine->startedProcesses().size(), 1u);
   }
@@ -106,10 +97,11 @@ TEST(Regsvr32, AFailedStartIsNotListedAndDoesNothing) {
   auto machine = machineFrom(R"({"faults": [{"op": "start_process", "path": "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX",
                                              "error": 2, "times": 1}]})");
   const std::string before = registryOf(*machine);
-  const std::string line = "regsvr32 /s /u \"C:\\Windows\\SysWOW64\\MSCOMCTL.OCX\"";
+  const std::string line = "regsvr32 /s /u \"" + kControl + "\"";
   EXPECT_EQ(errorOf([&] { machine->processes().startProcess(line, 2, 0ms); }), 2u);
   EXPECT_TRUE(machine->startedProcesses().empty());
   EXPECT_EQ(registryOf(*machine), before);
+  // Only regsvr32 is known to the machine.
   EXPECT_EQ(errorOf([&] { machine->processes().startProcess("notepad.exe", 1, 0ms); }), 2u);
 
   machine->processes().startProcess(line, 2, 0ms);

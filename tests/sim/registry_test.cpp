@@ -7,6 +7,7 @@ namespace {
 
 constexpr std::uint32_t kRead = reg_access::kReadValues;
 constexpr std::uint32_t kRead64 = reg_access::kReadValues | reg_access::kWow64_64Key;
+constexpr auto kHklm = RootKey::LocalMachine;
 
 std::string viewsProfile(int bits, bool admin = true) {
   return R"({"os": {"bits": )" + std::to_string(bits) + R"(}, "admin": )" + (admin ? "true" : "false") +
@@ -20,52 +21,54 @@ std::string viewsProfile(int bits, bool admin = true) {
     "[HKEY_CURRENT_USER\\Grid]", "\"Where\"=\"user\""]})";
 }
 
-std::string textOf(const ValueRead& read) {
-  std::string text(read.data.begin(), read.data.end());
+// The text read, or the status when the read fails.
+std::string whereOf(Registry& registry, RootKey root, const std::string& path, std::uint32_t sam) {
+  const ValueRead read = readValue(registry, root, path, "Where", sam);
+  if (read.status != 0) {
+    return "status " + std::to_string(read.status);
+  }
+  const std::string text(read.data.begin(), read.data.end());
   return text.substr(0, text.find('\0'));
 }
 
-struct ViewCase {
-  int bits;
-  RootKey root;
-  const char* path;
-  std::uint32_t sam;
-  RegStatus status;
-  const char* where;
-};
-
-TEST(RegistryViews, EachMixOfRootPathAndViewFlagSeesItsKey) {
-  const ViewCase cases[] = {
+TEST(RegistryViews, EachMixOfRootPathViewFlagAndRightsSeesItsKey) {
+  constexpr std::uint32_t kAll = reg_access::kAllAccess;
+  const struct {
+    int bits;
+    bool admin;
+    RootKey root;
+    const char* path;
+    std::uint32_t sam;
+    const char* where;
+  } cases[] = {
       // A 32-bit process on a 64-bit machine sees Wow6432Node as SOFTWARE.
-      {64, RootKey::LocalMachine, "SOFTWARE\\Grid", kRead, 0, "32"},
-      {64, RootKey::LocalMachine, "SOFTWARE\\Grid", kRead64, 0, "64"},
-      {64, RootKey::LocalMachine, "software\\grid", kRead64, 0, "64"},
-      {64, RootKey::LocalMachine, "SOFTWARE\\Wow6432Node\\Grid", kRead, 0, "32"},
-      {64, RootKey::LocalMachine, "SOFTWARE\\Wow6432Node\\Grid", kRead64, 0, "32"},
-      {64, RootKey::LocalMachine, "SOFTWARE\\Only64", kRead, 2, ""},
-      {64, RootKey::LocalMachine, "SOFTWARE\\Only64", kRead64, 0, "64 only"},
+      {64, true, kHklm, "SOFTWARE\\Grid", kRead, "32"},
+      {64, true, kHklm, "software\\grid", kRead64, "64"},
+      {64, true, kHklm, "SOFTWARE\\Wow6432Node\\Grid", kRead, "32"},
+      {64, true, kHklm, "SOFTWARE\\Only64", kRead, "status 2"},
+      {64, true, kHklm, "SOFTWARE\\Only64", kRead64, "64 only"},
       // Outside SOFTWARE both views are one.
-      {64, RootKey::LocalMachine, "SYSTEM\\Grid", kRead, 0, "system"},
-      {64, RootKey::LocalMachine, "SYSTEM\\Grid", kRead64, 0, "system"},
-      {64, RootKey::ClassesRoot, "Grid", kRead, 0, "classes"},
-      {64, RootKey::ClassesRoot, "Grid", kRead64, 0, "classes"},
-      {64, RootKey::CurrentUser, "Grid", kRead, 0, "user"},
+      {64, true, kHklm, "SYSTEM\\Grid", kRead, "system"},
+      {64, true, RootKey::ClassesRoot, "Grid", kRead, "classes"},
       // On a 32-bit machine the view flag is ignored and Wow6432Node is
       // just a key.
-      {32, RootKey::LocalMachine, "SOFTWARE\\Grid", kRead, 0, "64"},
-      {32, RootKey::LocalMachine, "SOFTWARE\\Grid", kRead64, 0, "64"},
-      {32, RootKey::LocalMachine, "SOFTWARE\\Only64", kRead, 0, "64 only"},
-      {32, RootKey::LocalMachine, "SOFTWARE\\Wow6432Node\\Grid", kRead, 0, "32"},
-      {32, RootKey::LocalMachine, "SOFTWARE\\Missing", kRead, 2, ""},
+      {32, true, kHklm, "SOFTWARE\\Grid", kRead, "64"},
+      {32, true, kHklm, "SOFTWARE\\Grid", kRead64, "64"},
+      {32, true, kHklm, "SOFTWARE\\Wow6432Node\\Grid", kRead, "32"},
+      // A user without administrator rights only reads below the machine's
+      // roots; a missing key is reported before the refusal.
+      {64, true, kHklm, "SYSTEM\\Grid", kAll, "system"},
+      {64, false, kHklm, "SOFTWARE\\Grid", kRead64, "64"},
+      {64, false, RootKey::ClassesRoot, "Grid", 0x20019, "classes"},  // KEY_READ
+      {64, false, kHklm, "SYSTEM\\Grid", kAll, "status 5"},
+      {64, false, RootKey::CurrentUser, "Grid", kAll, "user"},
+      {64, false, RootKey::ClassesRoot, "Missing", kAll, "status 2"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::to_string(c.bits) + "-bit " + c.path + " sam " + std::to_string(c.sam));
-    auto machine = machineFrom(viewsProfile(c.bits));
-    const ValueRead read = readValue(machine->registry(), c.root, c.path, "Where", c.sam);
-    EXPECT_EQ(read.status, c.status);
-    if (c.status == 0) {
-      EXPECT_EQ(textOf(read), c.where);
-    }
+    SCOPED_TRACE(std::to_string(c.bits) + "-bit " + c.path + " sam " + std::to_string(c.sam) +
+                 (c.admin ? " admin" : " user"));
+    auto machine = machineFrom(viewsProfile(c.bits, c.admin));
+    EXPECT_EQ(whereOf(machine->registry(), c.root, c.path, c.sam), c.where);
   }
 }
 
@@ -73,7 +76,7 @@ TEST(RegistryViews, SubKeyOpensAndDeletionsFollowTheView) {
   auto machine = machineFrom(viewsProfile(64));
   Registry& registry = machine->registry();
   RegKey software;
-  ASSERT_EQ(software.open(registry, RootKey::LocalMachine, "SOFTWARE", reg_access::kAllAccess), 0);
+  ASSERT_EQ(software.open(registry, kHklm, "SOFTWARE", reg_access::kAllAccess), 0);
   RegHandle grid = 0;
   ASSERT_EQ(registry.openSubKey(software.get(), "Grid", kRead, grid), 0);
   std::uint32_t type = 0;
@@ -85,37 +88,22 @@ TEST(RegistryViews, SubKeyOpensAndDeletionsFollowTheView) {
   // Deleting below the 32-bit view's SOFTWARE removes the Wow6432Node key
   // and leaves the 64-bit one.
   EXPECT_EQ(registry.deleteKeyTree(software.get(), "Grid"), 0);
-  EXPECT_EQ(readValue(registry, RootKey::LocalMachine, "SOFTWARE\\Grid", "Where", kRead).status, 2);
-  EXPECT_EQ(textOf(readValue(registry, RootKey::LocalMachine, "SOFTWARE\\Grid", "Where", kRead64)), "64");
+  EXPECT_EQ(whereOf(registry, kHklm, "SOFTWARE\\Grid", kRead), "status 2");
+  EXPECT_EQ(whereOf(registry, kHklm, "SOFTWARE\\Grid", kRead64), "64");
 }
-
-struct SizeCase {
-  const char* name;
-  std::uint32_t type;
-  std::vector<std::uint8_t> data;
-};
 
 TEST(RegistryValues, AnsiCallsReportCodePageSizesAndData) {
   auto machine = machineFrom(R"({"registry": [
-    "Windows Registry Editor Version 5.00",
-    "[HKEY_CURRENT_USER\\Sizes]",
-    "\"Text\"=\"abc\"",
-    "\"EmptyText\"=\"\"",
-    "\"NoNul\"=hex(1):61,00,62,00",
-    "\"ZeroBytes\"=hex(1):",
-    "\"Umlauts\"=\"Grüße €\"",
-    "\"Greek\"=\"Ωx\"",
-    "\"OddTail\"=hex(1):61,00,62",
-    "\"Expand\"=hex(2):25,00,41,00,25,00,00,00",
-    "\"Multi\"=hex(7):61,00,00,00,62,00,00,00,00,00",
-    "\"Dword\"=dword:fffffffe",
-    "\"ShortDword\"=hex(4):01,02",
-    "\"LongDword\"=hex(4):01,02,03,04,05",
-    "\"Binary\"=hex:01,02,03",
-    "\"EmptyBinary\"=hex:",
-    "\"Qword\"=hex(b):01,00,00,00,00,00,00,80",
+    "Windows Registry Editor Version 5.00", "[HKEY_CURRENT_USER\\Sizes]",
+    "\"Text\"=\"abc\"", "\"EmptyText\"=\"\"", "\"NoNul\"=hex(1):61,00,62,00", "\"ZeroBytes\"=hex(1):",
+    "\"Umlauts\"=\"Grüße €\"", "\"Greek\"=\"Ωx\"", "\"OddTail\"=hex(1):61,00,62",
+    "\"Multi\"=hex(7):61,00,00,00,62,00,00,00,00,00", "\"Dword\"=dword:fffffffe", "\"Binary\"=hex:01,02,03",
     "@=\"default\""]})");
-  const SizeCase cases[] = {
+  const struct {
+    const char* name;
+    std::uint32_t type;
+    std::vector<std::uint8_t> data;
+  } cases[] = {
       {"Text", 1, bytesOf(std::string("abc\0", 4))},
       {"text", 1, bytesOf(std::string("abc\0", 4))},
       {"EmptyText", 1, {0}},
@@ -124,14 +112,9 @@ TEST(RegistryValues, AnsiCallsReportCodePageSizesAndData) {
       {"Umlauts", 1, bytesOf(std::string("Gr\xFC\xDF\x65 \x80\0", 8))},
       {"Greek", 1, bytesOf(std::string("?x\0", 3))},
       {"OddTail", 1, bytesOf("a")},
-      {"Expand", 2, bytesOf(std::string("%A%\0", 4))},
       {"Multi", 7, bytesOf(std::string("a\0b\0\0", 5))},
       {"Dword", 4, {0xFE, 0xFF, 0xFF, 0xFF}},
-      {"ShortDword", 4, {1, 2}},
-      {"LongDword", 4, {1, 2, 3, 4, 5}},
       {"Binary", 3, {1, 2, 3}},
-      {"EmptyBinary", 3, {}},
-      {"Qword", 11, {1, 0, 0, 0, 0, 0, 0, 0x80}},
       {"", 1, bytesOf(std::string("default\0", 8))},
   };
   for (const auto& c : cases) {
@@ -162,37 +145,7 @@ TEST(RegistryValues, TooSmallBufferGives234AndTheSizeAndLeavesTheRestAlone) {
   ASSERT_EQ(registry.queryValue(key.get(), "V", type, buffer, size), 0);
   EXPECT_EQ(size, 7u);
   EXPECT_EQ(type, 1u);
-  EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + 7), std::string("abcdef\0", 7));
-  EXPECT_EQ(buffer[7], 0xAA);
-}
-
-struct AccessCase {
-  const char* what;
-  bool admin;
-  RootKey root;
-  const char* path;
-  std::uint32_t sam;
-  RegStatus status;
-};
-
-TEST(RegistryAccess, UserWithoutAdministratorRightsOnlyReadsMachineKeys) {
-  const AccessCase cases[] = {
-      {"admin, all access", true, RootKey::LocalMachine, "SYSTEM\\Grid", reg_access::kAllAccess, 0},
-      {"user, read", false, RootKey::LocalMachine, "SYSTEM\\Grid", kRead, 0},
-      {"user, read 64-bit view", false, RootKey::LocalMachine, "SOFTWARE\\Grid", kRead64, 0},
-      {"user, KEY_READ", false, RootKey::ClassesRoot, "Grid", 0x20019, 0},
-      {"user, all access", false, RootKey::LocalMachine, "SYSTEM\\Grid", reg_access::kAllAccess, 5},
-      {"user, all access classes", false, RootKey::ClassesRoot, "Grid", reg_access::kAllAccess, 5},
-      {"user, all access own hive", false, RootKey::CurrentUser, "Grid", reg_access::kAllAccess, 0},
-      {"user, missing key", false, RootKey::ClassesRoot, "Missing", reg_access::kAllAccess, 2},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    auto machine = machineFrom(viewsProfile(64, c.admin));
-    RegKey key;
-    EXPECT_EQ(key.open(machine->registry(), c.root, c.path, c.sam), c.status);
-    EXPECT_EQ(key.isOpen(), c.status == 0);
-  }
+  EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + 8), std::string("abcdef\0\xAA", 8));
 }
 
 TEST(RegistryAccess, HandlesAnswerLikeWindowsHandles) {
@@ -216,8 +169,7 @@ TEST(RegistryAccess, HandlesAnswerLikeWindowsHandles) {
 }
 
 TEST(RegistryDelete, RemovesTheWholeSubtreeOrNothing) {
-  auto machine = machineFrom(R"({"registry": [
-    "Windows Registry Editor Version 5.00",
+  auto machine = machineFrom(R"({"registry": ["REGEDIT4",
     "[HKEY_CLASSES_ROOT\\TypeLib\\{X}\\2.0\\0\\win32]", "@=\"C:\\\\x.ocx\"",
     "[HKEY_CLASSES_ROOT\\TypeLib\\{X}\\2.1]", "@=\"keep\""]})");
   Registry& registry = machine->registry();

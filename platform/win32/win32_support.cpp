@@ -63,7 +63,11 @@ void throwError(DWORD code) {
 }
 
 void throwLastError() {
-  throwError(GetLastError());
+  // Some calls fail without setting a code (OpenClipboard while another
+  // program holds the clipboard, on some systems); "0: success" would be no
+  // help to anyone reading the failure.
+  const DWORD code = GetLastError();
+  throwError(code == ERROR_SUCCESS ? ERROR_GEN_FAILURE : code);
 }
 
 std::wstring systemDirectory() {

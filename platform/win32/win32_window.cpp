@@ -473,8 +473,9 @@ void Win32Window::messageBox(const std::string& text, const std::string& title, 
 }
 
 void Win32Window::openClipboard() {
-  // Another program may hold the clipboard for a moment.
-  for (int attempt = 0; attempt < 10; ++attempt) {
+  // Another program may hold the clipboard for a moment; a busy machine
+  // can make that moment long.
+  for (int attempt = 0; attempt < 100; ++attempt) {
     if (OpenClipboard(hwnd_)) {
       return;
     }

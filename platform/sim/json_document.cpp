@@ -222,6 +222,7 @@ class JsonScanner {
 
   nlohmann::json number() {
     const std::size_t from = pos_;
+    const TextPosition start = here();
     if (peek() == '-') {
       advance();
     }
@@ -251,7 +252,12 @@ class JsonScanner {
         fail("malformed number");
       }
     }
-    return nlohmann::json::parse(text_.substr(from, pos_ - from));
+    try {
+      return nlohmann::json::parse(text_.substr(from, pos_ - from));
+    } catch (const nlohmann::json::exception&) {
+      // Well-formed but beyond what a double holds, such as 1e999.
+      throw JsonSyntaxError(start, "number out of range");
+    }
   }
 
   std::string_view text_;

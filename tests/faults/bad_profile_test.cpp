@@ -174,6 +174,11 @@ const BadProfile kBadProfiles[] = {
 })",
      std::nullopt, Blame::Profile, 2, 43},
 
+    {"NumberBeyondDouble", R"({
+  "os": {"tick_count": 1e999}
+})",
+     std::nullopt, Blame::Profile, 2, 24},
+
     // Values outside their domain.
     {"BitsNeither32Nor64", R"({
   "os": {"bits": 48}

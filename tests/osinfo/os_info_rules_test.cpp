@@ -171,5 +171,18 @@ TEST(NetFramework10, ServicePackOnlyFromTheFourPartLayout) {
   }
 }
 
+TEST(NetFramework11, ServerBuildsBeforeItsOwnServicePack) {
+  const struct {
+    std::int32_t windowsVersion;
+    std::int16_t windowsServicePack;
+    std::int32_t netServicePack;
+    std::string text;
+  } rows[] = {
+      {8, 2, 1, "1.1.4322.2375"}, {8, 1, 1, "1.1.4322.2300"}, {7, 1, 1, "1.1.4322.2032"}, {8, 3, 0, "1.1.4322.573"}};
+  for (const auto& row : rows) {
+    EXPECT_EQ(net11VersionString(row.windowsVersion, row.windowsServicePack, row.netServicePack), row.text);
+  }
+}
+
 }  // namespace
 }  // namespace ocx::osinfo

@@ -5,50 +5,47 @@
 namespace ocx::sim::test {
 namespace {
 
-// A record of the given size whose every field the query may fill holds a
-// value it would never write.
-OsVersionRecord sentinelRecord(std::uint32_t size) {
-  OsVersionRecord record;
-  record.size = size;
-  record.majorVersion = -7;
-  record.csdVersion = "untouched";
-  record.servicePackMajor = -7;
-  record.suiteMask = 0x7777;
-  record.productType = 77;
-  return record;
+// The fields a query may fill, the text up to its first NUL and the NULs
+// that pad it.
+std::string fieldsOf(const OsVersionRecord& r) {
+  const std::string csd = r.csdVersion.substr(0, r.csdVersion.find('\0'));
+  return std::to_string(r.majorVersion) + " b" + std::to_string(r.buildNumber) + " sp" +
+         std::to_string(r.servicePackMajor) + " m" + std::to_string(r.suiteMask) + " t" +
+         std::to_string(r.productType) + " '" + csd + "' +" + std::to_string(r.csdVersion.size() - csd.size());
 }
 
 TEST(OsFacts, VersionRecordInItsPlainAndExtendedForms) {
-  auto machine = machineFrom(R"({"os": {"csd": "Ωmega Pack 6€", "sp_major": 6, "suite_mask": 32768,
-                                        "build": 4294967295}})");
-  OsVersionRecord extended = sentinelRecord(OsVersionRecord::kExtendedSize);
-  ASSERT_TRUE(machine->os().getVersionEx(extended));
-  EXPECT_EQ(extended.buildNumber, -1);
-  // Code page 1252 has no omega.
-  EXPECT_EQ(extended.csdVersion, "?mega Pack 6€" + std::string(128 - 13, '\0'));
-  EXPECT_EQ(extended.servicePackMajor, 6);
-  EXPECT_EQ(extended.suiteMask, 0x8000);
-  EXPECT_EQ(extended.productType, 1);
-
-  // The plain form has no service-pack numbers, suite mask or product type.
-  OsVersionRecord plain = sentinelRecord(OsVersionRecord::kPlainSize);
-  ASSERT_TRUE(machine->os().getVersionEx(plain));
-  EXPECT_EQ(plain.majorVersion, 6);
-  EXPECT_EQ(plain.servicePackMajor, -7);
-  EXPECT_EQ(plain.suiteMask, 0x7777);
-  EXPECT_EQ(plain.productType, 77);
-
-  OsVersionRecord odd = sentinelRecord(150);
-  EXPECT_FALSE(machine->os().getVersionEx(odd));
-  EXPECT_EQ(odd.majorVersion, -7);
-
-  auto failing = machineFrom(R"({"os": {"extended_query_fails": true}})");
-  OsVersionRecord record = sentinelRecord(OsVersionRecord::kExtendedSize);
-  EXPECT_FALSE(failing->os().getVersionEx(record));
-  EXPECT_EQ(record.majorVersion, -7);
-  EXPECT_EQ(record.csdVersion, "untouched");
-  record.size = OsVersionRecord::kPlainSize;
-  EXPECT_TRUE(failing->os().getVersionEx(record));
+  const std::string extendedFails = R"({"os": {"extended_query_fails": true}})";
+  const std::string omega =
+      R"({"os": {"csd": "Ωmega Pack 6€", "sp_major": 6, "suite_mask": 32768, "build": 4294967295}})";
+  const struct {
+    std::string profile;
+    std::uint32_t size;
+    bool answered;
+    std::string fields;
+  } cases[] = {
+      // Code page 1252 has no omega; the buffer keeps its NUL padding.
+      {omega, OsVersionRecord::kExtendedSize, true, "6 b-1 sp6 m32768 t1 '?mega Pack 6€' +115"},
+      // The plain form has no service-pack numbers, suite mask or product type.
+      {omega, OsVersionRecord::kPlainSize, true, "6 b-1 sp-7 m30583 t77 '?mega Pack 6€' +115"},
+      {omega, 150, false, "-7 b0 sp-7 m30583 t77 'untouched' +0"},
+      {extendedFails, OsVersionRecord::kExtendedSize, false, "-7 b0 sp-7 m30583 t77 'untouched' +0"},
+      {extendedFails, OsVersionRecord::kPlainSize, true, "6 b7601 sp-7 m30583 t77 'Service Pack 1' +114"},
+      {R"({"os": {"csd": ")" + std::string(128, 'x') + R"("}})", OsVersionRecord::kExtendedSize, true,
+       "6 b7601 sp1 m256 t1 '" + std::string(128, 'x') + "' +0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.profile + " size " + std::to_string(c.size));
+    OsVersionRecord record;
+    record.size = c.size;
+    record.majorVersion = -7;
+    record.csdVersion = "untouched";
+    record.servicePackMajor = -7;
+    record.suiteMask = 0x7777;
+    record.productType = 77;
+    EXPECT_EQ(machineFrom(c.profile)->os().getVersionEx(record), c.answered);
+    EXPECT_EQ(fieldsOf(record), c.fields);
+  }
 }
 
 TEST(OsFacts, Wow64QueryPresentAbsentOrFailing) {

@@ -124,7 +124,6 @@ TEST(RegText, FirstMalformedLineIsReportedAtItsOffendingToken) {
       {"unknown root", "REGEDIT4\r\n[HKEY_NOWHERE\\A]", "2:2"},
       {"key without bracket", "REGEDIT4\r\n[HKEY_CURRENT_USER\\A", "2:1"},
       {"text after a key", "REGEDIT4\r\n  [HKEY_CURRENT_USER\\A] junk", "2:25"},
-      {"plain words", key + "garbage", "3:1"},
       {"nine dword digits", key + "\"V\"=dword:123456789", "3:11"},
       {"bad hex byte", key + "\"V\"=hex:01,zz", "3:12"},
       {"unknown data", key + "\"V\"=foo", "3:5"},

@@ -34,15 +34,11 @@ TEST(OsInfoReport, ReadsInSlotOrder) {
                                   "\"RegisteredOwner\"=\"Anna\"", "\"InstallDate\"=dword:3b9aca00",
                                   "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Windows]",
                                   "\"ShutdownTime\"=hex:00,90,7d,8f,ba,7e,cd,01"})},
-      {"faults",
-       {{{"op", "reg_open"},
-         {"path", "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Windows"},
-         {"error", 5},
-         {"times", 1}},
-        {{"op", "reg_open"},
-         {"path", "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion"},
-         {"error", 5},
-         {"times", 1}}}}};
+      {"faults", nlohmann::json::parse(R"([
+        {"op": "reg_open", "error": 5, "times": 1,
+         "path": "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Windows"},
+        {"op": "reg_open", "error": 5, "times": 1,
+         "path": "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion"}])")}};
   test::OsInfoMachine machine(profile);
   const auto report = osInfoReport(machine.platform());
   EXPECT_EQ(report["LastShutdownTime"], "2012-08-20 12:00:00");

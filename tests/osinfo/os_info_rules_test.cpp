@@ -99,11 +99,12 @@ TEST(WindowsName, AppendsThePiecesOfEachRelease) {
 }
 
 TEST(ProductInfoText, NamesTheTableEntriesAndTheUnlicensedCode) {
-  for (const auto& [code, text] : {std::pair{0x1C, "Ultimate N"},
-                                   {0x1D, ""},
-                                   {-1, ""},
-                                   {0x11, "Web Server"},
-                                   {static_cast<std::int32_t>(0xABCDABCD), "[Unlizenziert]"}}) {
+  const std::pair<std::int32_t, const char*> rows[] = {{0x11, "Web Server"},
+                                                       {0x1C, "Ultimate N"},
+                                                       {0x1D, ""},
+                                                       {-1, ""},
+                                                       {static_cast<std::int32_t>(0xABCDABCD), "[Unlizenziert]"}};
+  for (const auto& [code, text] : rows) {
     EXPECT_EQ(productInfoText(code), text) << code;
   }
 }

@@ -80,23 +80,5 @@ TEST(FrmMainLayout, ElementsFitTheirContainerAndSiblingsDoNotOverlap) {
   }
 }
 
-TEST(FrmMainLayout, OptionBoxesStartCheckedAndValueLabelsUnknown) {
-  for (const ElementId box : {frm_main::chkReplaceControl, frm_main::chkReRegisterControl, frm_main::chkKillRegPath}) {
-    const ElementSpec* e = frm_main::findElement(box);
-    ASSERT_NE(e, nullptr);
-    EXPECT_EQ(e->value, check_value::kChecked);
-    EXPECT_TRUE(e->enabled);
-    EXPECT_EQ(e->colour, TextColour::DarkRed);
-  }
-  for (const int index : frm_main::kSysInfoIndices) {
-    const ElementSpec* e = frm_main::findElement(frm_main::lblSysInfoText(index));
-    ASSERT_NE(e, nullptr);
-    EXPECT_EQ(e->caption, "?");
-    EXPECT_EQ(e->colour, TextColour::DarkBlue);
-  }
-  EXPECT_EQ(frm_main::findElement(frm_main::lblAdmin)->fontWeight, 700);
-  EXPECT_EQ(frm_main::findElement(frm_main::lblInfo)->colour, TextColour::Desktop);
-}
-
 }  // namespace
 }  // namespace ocx

@@ -200,15 +200,27 @@ class Bench:
         starting its services."""
         prefix = self.work / "bench-runs" / name
         prefix.parent.mkdir(parents=True, exist_ok=True)
-        self.e2e.clone_prefix(self.template, prefix)
-        with self.e2e.virtual_screen() as display:
-            env = self.wine_env(prefix, display)
-            try:
-                run_quiet(["wineserver", "-p"], env)
-                run_quiet(["wine", "cmd", "/c", "exit"], env)
-                yield prefix, env
-            finally:
-                self.e2e.kill_wineserver(env)
+        for attempt in range(1, 4):
+            self.e2e.clone_prefix(self.template, prefix)
+            with self.e2e.virtual_screen() as display:
+                env = self.wine_env(prefix, display)
+                try:
+                    run_quiet(["wineserver", "-p"], env)
+                    # The first window of a prefix starts Wine's desktop
+                    # process, which now and then cannot reach the new X
+                    # server and leaves the prefix without a display driver:
+                    # every later window fails. One untimed dialog finds out.
+                    try:
+                        self.startup_run(self.minimal, MINIMAL_DIALOG, env)
+                    except EarlyExit as why:
+                        log(f"the copy {name} has no working display ({why}); taking a new one ({attempt} of 3)")
+                        continue
+                    yield prefix, env
+                    break
+                finally:
+                    self.e2e.kill_wineserver(env)
+        else:
+            raise BenchError("three copies of the prefix in a row got no working display")
         shutil.rmtree(prefix, ignore_errors=True)
 
     # --- single runs ------------------------------------------------------
@@ -286,8 +298,8 @@ class Bench:
     def startup_series(self, runs: int) -> dict:
         program, baseline, peaks, baseline_peaks, failures = [], [], [], [], []
         with self.machine("startup") as (_, env):
-            # One untimed start of each fills the file cache for both.
-            self.startup_run(self.minimal, MINIMAL_DIALOG, env)
+            # One untimed start of each fills the file cache for both (the
+            # minimal dialog had its start when the copy was made).
             self.startup_run(self.exe, MAIN_WINDOW, env)
             for i in range(runs):
                 order = [("minimal", self.minimal, MINIMAL_DIALOG), ("program", self.exe, MAIN_WINDOW)]

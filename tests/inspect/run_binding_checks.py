@@ -39,6 +39,23 @@ def start_screen() -> tuple[subprocess.Popen, str]:
     return xvfb, f":{number}"
 
 
+def create_prefix(prefix: Path, env: dict[str, str]) -> None:
+    """A busy machine (other prefixes being made at the same time) now and
+    then makes the first wineboot give up; a second one from a clean start
+    has always worked."""
+    for attempt in range(2):
+        done = subprocess.run(["wine", "wineboot", "-i"], env=env, timeout=600, check=False,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True, errors="replace")
+        if done.returncode == 0:
+            subprocess.run(["wineserver", "-w"], env=env, timeout=300, check=False)
+            return
+        print(f"run_binding_checks: wineboot failed with {done.returncode}: {done.stderr.strip()[-400:]}")
+        subprocess.run(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=60, check=False)
+        shutil.rmtree(prefix, ignore_errors=True)
+    raise RuntimeError("wineboot could not create the prefix")
+
+
 def main() -> int:
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", type=Path, required=True)
@@ -59,13 +76,15 @@ def main() -> int:
     prefix = args.work / "prefix"
     args.work.mkdir(parents=True, exist_ok=True)
     env = {k: v for k, v in os.environ.items() if not k.startswith(("LC_", "WINE", "DISPLAY"))}
-    env.update(WINEPREFIX=str(prefix), WINEDEBUG="-all", LANG="C.UTF-8")
+    # No prefix asks to install Mono or Gecko: on a screen nobody sees that
+    # question would stall or fail the prefix's creation.
+    env.update(WINEPREFIX=str(prefix), WINEDEBUG="-all", LANG="C.UTF-8",
+               WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d")
     xvfb, display = start_screen()
     env["DISPLAY"] = display
     try:
         if not (prefix / "system.reg").exists():
-            subprocess.run(["wine", "wineboot", "-i"], env=env, timeout=600, check=True,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            create_prefix(prefix, env)
         checks = subprocess.run(["wine", str(args.exe)], env=env, timeout=300, stdout=subprocess.PIPE,
                                 stderr=subprocess.STDOUT, text=True, errors="replace")
         print(checks.stdout, end="")

@@ -14,3 +14,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 # One self-contained exe: no libstdc++ or winpthread DLLs beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# What users run carries no symbols: the runtime's debug sections and the
+# symbol table would more than double the program's size.
+set(CMAKE_EXE_LINKER_FLAGS_MINSIZEREL_INIT "-s")
+set(CMAKE_SHARED_LINKER_FLAGS_MINSIZEREL_INIT "-s")

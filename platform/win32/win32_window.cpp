@@ -270,6 +270,16 @@ void Win32Window::onCommand(int id, int code) {
     }
     return;
   }
+  if (id == IDOK) {
+    // Return, through the dialog manager: the window has no default button,
+    // so Return presses the button that has the focus, as it would in a
+    // dialog.
+    const Element* focused = find(GetDlgCtrlID(GetFocus()));
+    if (focused != nullptr && focused->designed->kind == ElementKind::Button && IsWindowEnabled(focused->hwnd)) {
+      onCommand(focused->designed->id, BN_CLICKED);
+    }
+    return;
+  }
   if (code != BN_CLICKED) {
     return;
   }

@@ -30,6 +30,7 @@
 #include "platform/error.h"
 #include "platform/sim/headless_window.h"
 #include "platform/sim/machine.h"
+#include "platform/sim/registry_store.h"
 
 namespace ocx {
 namespace {
@@ -117,7 +118,7 @@ class CallLayer final : public Registry,
 
   // Registry.
   RegStatus openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegHandle& key) override {
-    const std::string path = join(rootName(root), subKey);
+    const std::string path = join(std::string(sim::rootLongName(root)), subKey);
     if (failHere("reg_open", path)) return static_cast<RegStatus>(code_);
     const RegStatus status = machine_.registry().openKey(root, subKey, sam, key);
     if (status == 0) keys_[key] = path;
@@ -256,21 +257,6 @@ class CallLayer final : public Registry,
   }
 
  private:
-  static std::string rootName(RootKey root) {
-    switch (root) {
-      case RootKey::ClassesRoot:
-        return "HKEY_CLASSES_ROOT";
-      case RootKey::CurrentUser:
-        return "HKEY_CURRENT_USER";
-      case RootKey::LocalMachine:
-        return "HKEY_LOCAL_MACHINE";
-      case RootKey::Users:
-        return "HKEY_USERS";
-      case RootKey::CurrentConfig:
-        return "HKEY_CURRENT_CONFIG";
-    }
-    return "";
-  }
   static std::string join(const std::string& parent, const std::string& child) {
     if (child.empty()) return parent;
     return parent.empty() ? child : parent + "\\" + child;
@@ -278,7 +264,7 @@ class CallLayer final : public Registry,
   std::string keyPath(RegHandle key) const {
     for (const RootKey root :
          {RootKey::ClassesRoot, RootKey::CurrentUser, RootKey::LocalMachine, RootKey::Users, RootKey::CurrentConfig}) {
-      if (static_cast<RegHandle>(root) == key) return rootName(root);
+      if (static_cast<RegHandle>(root) == key) return std::string(sim::rootLongName(root));
     }
     const auto it = keys_.find(key);
     return it == keys_.end() ? "" : it->second;

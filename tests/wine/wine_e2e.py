@@ -21,6 +21,7 @@ import contextlib
 import datetime as dt
 import json
 import os
+import pwd
 import re
 import select
 import shutil
@@ -316,11 +317,11 @@ class Session:
         if kind is None:
             shutil.rmtree(self.prefix, ignore_errors=True)
 
-    def start(self) -> None:
+    def start(self, exe: Path | None = None, cwd: Path | None = None) -> None:
         log = open(self.log, "wb")
         self._stack.callback(log.close)
-        self.app = subprocess.Popen(["wine", str(self.env.exe)], env=self.wine, stdout=log,
-                                    stderr=subprocess.STDOUT, start_new_session=True)
+        self.app = subprocess.Popen(["wine", str(exe or self.env.exe)], env=self.wine, stdout=log,
+                                    stderr=subprocess.STDOUT, start_new_session=True, cwd=cwd)
 
     def drive(self, *commands: str, window: bool = True, timeout_s: int = 90) -> list[dict]:
         """Runs the driver once; every command must succeed. With `window`
@@ -491,9 +492,10 @@ def check_texts_fit(dump: dict) -> None:
 # --- scenarios ---------------------------------------------------------------
 
 
-def start_and_survey(s: Session, texts: dict[str, str]) -> tuple[dict, Expect, dict[int, str]]:
+def start_and_survey(s: Session, texts: dict[str, str], exe: Path | None = None,
+                     cwd: Path | None = None) -> tuple[dict, Expect, dict[int, str]]:
     """Starts the program and checks what it found; returns the first dump."""
-    s.start()
+    s.start(exe, cwd)
     dump, facts = s.drive("dump", "osfacts")
     check_reported_version(facts, wine_version_name(s.arch, s.version))
     expect = Expect(texts, s.arch, s.version, facts)
@@ -670,6 +672,148 @@ def scenario_esc(s: Session, texts: dict[str, str]) -> None:
     check_equal(ended["exit_code"], 0, "exit code after Esc")
 
 
+# The account that plays a user without administrator rights. Root, as which
+# CI runs, may write anywhere whatever the permissions say.
+PLAIN_USER = "ocxmedic-user"
+
+
+def plain_user() -> tuple[int, int]:
+    try:
+        return _ids(PLAIN_USER)
+    except KeyError:
+        pass
+    if os.geteuid() != 0:
+        raise Unavailable(f"no user {PLAIN_USER}, and only root may create one")
+    # Two tests may race to create it; whoever loses finds it there.
+    subprocess.run(["useradd", "-r", "-M", "-s", "/usr/sbin/nologin", PLAIN_USER], stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, check=False)
+    try:
+        return _ids(PLAIN_USER)
+    except KeyError:
+        raise Failure(f"useradd could not create {PLAIN_USER}") from None
+
+
+def _ids(name: str) -> tuple[int, int]:
+    entry = pwd.getpwnam(name)
+    return entry.pw_uid, entry.pw_gid
+
+
+def run_as_plain_user(s: Session) -> None:
+    """Hands the run's prefix to the plain user, except the system folder of
+    32-bit programs, which stays the administrator's; from then on every
+    wine and wineserver of the session runs as that user. Files linked from
+    the cached machine keep their owner, so the cache stays untouched."""
+    if os.geteuid() != 0:
+        raise Unavailable("only root can run a program as another user")
+    uid, gid = plain_user()
+    # The prefix names the folder of root's wineserver, which the user may
+    # not enter; without the name Wine makes a folder of the user's own.
+    (s.prefix / "wineserver").unlink(missing_ok=True)
+    for top, dirs, files in os.walk(s.prefix):
+        os.chown(top, uid, gid)
+        for name in files:
+            path = os.path.join(top, name)
+            if not os.path.islink(path) and os.stat(path).st_nlink == 1:
+                os.chown(path, uid, gid)
+    system = s.prefix / "drive_c" / "windows" / system_folder(s.arch)
+    os.chown(system, 0, 0)
+    system.chmod(0o755)
+    control = system / "MSCOMCTL.OCX"
+    os.chown(control, 0, 0)
+    control.chmod(0o644)
+    home = s.prefix.parent / f"{s.prefix.name}-home"
+    shutil.rmtree(home, ignore_errors=True)
+    home.mkdir()
+    os.chown(home, uid, gid)
+    s._stack.callback(shutil.rmtree, home, True)
+    # Every tool of the session calls wine and wineserver by name: wrappers
+    # first on the path switch user for all of them alike.
+    wrappers = home / "bin"
+    wrappers.mkdir()
+    for tool in ("wine", "wineserver"):
+        real = shutil.which(tool)
+        check(real is not None, f"{tool} not found")
+        wrapper = wrappers / tool
+        wrapper.write_text(f"#!/bin/sh\nexec setpriv --reuid={uid} --regid={gid} --init-groups {real} \"$@\"\n")
+        wrapper.chmod(0o755)
+    s.wine.update(HOME=str(home), XDG_CACHE_HOME=str(home / ".cache"), XDG_CONFIG_HOME=str(home / ".config"),
+                  XDG_DATA_HOME=str(home / ".local" / "share"), XDG_RUNTIME_DIR=str(home),
+                  PATH=f"{wrappers}:{s.wine.get('PATH', '/usr/bin:/bin')}")
+    # Ends the user's processes while the wrappers are still there.
+    s._stack.callback(kill_wineserver, s.wine)
+    # The program and the driver must be readable by that user wherever the
+    # build lies: both run from the prefix.
+    tools = s.prefix / "drive_c" / "ocxmedic-tools"
+    tools.mkdir()
+    for source in (s.env.exe, s.env.driver):
+        shutil.copy2(source, tools / source.name)
+    for path in (tools, *tools.iterdir()):
+        os.chown(path, uid, gid)
+    s.env.exe, s.env.driver = tools / s.env.exe.name, tools / s.env.driver.name
+
+
+def scenario_no_admin(s: Session, texts: dict[str, str]) -> None:
+    """A user who may not write to the system folder: the rename of the old
+    control is refused, the run ends in the failure path, and nothing is lost."""
+    run_as_plain_user(s)
+    _, expect, _ = start_and_survey(s, texts)
+    _, box, _, after, _, _ = s.drive("click:cmdGo", "message-open", "message", "dump", "click:cmdExit", "ended")
+    check_equal((box["title"], box["icon"], box["buttons"]), (texts["kFailureTitle"], "critical", ["OK"]),
+                "failure message")
+    head = texts["kFailureText"] + "\r\n"
+    check(box["text"].startswith(head), f"failure message text {box['text']!r}")
+    reason = box["text"][len(head):]
+    check(re.fullmatch(r"5: \S.*", reason) is not None,
+          f"failure {reason!r}: a refused rename is access denied, 5, with a description")
+    lines = elements(after)["lstStatus"]["lines"]
+    check_equal(lines[:2], [texts["kStatusDeleteKey"], texts["kStatusUnregister"]], "first status lines")
+    check(lines[2].startswith(texts["kStatusRenamePrefix"]), f"rename line {lines[2]!r}")
+    check_equal(lines[3:], [texts["kFailureLinePrefix"] + reason, texts["kAbortLine"]], "error lines")
+    s.settle()
+    check_equal(installed_files(s, expect), {"MSCOMCTL.OCX": OLD_VERSION},
+                "control files in the system folder after the refused rename")
+
+
+PLANT_MARKER = "planted-regsvr32-started.txt"
+
+
+def scenario_planted(s: Session, texts: dict[str, str]) -> None:
+    """A regsvr32.exe beside the program and in its current folder is never
+    started; the repair registers with the system's and ends as usual.
+    (A planted version.dll cannot be tried here: Wine's own user32 imports
+    version.dll, so with the load order of Windows Wine loads the planted
+    copy itself before the program starts, and with its own order never.)"""
+    probe = s.env.win32_build / "plant-probes" / "regsvr32.exe"
+    if not probe.exists():
+        raise Unavailable(f"{probe} is missing: build the mingw-i686 preset first")
+    drive_c = s.prefix / "drive_c"
+    app, work = drive_c / "ocxmedic-app", drive_c / "ocxmedic-work"
+    for folder in (app, work):
+        folder.mkdir()
+        shutil.copy2(probe, folder / "regsvr32.exe")
+    shutil.copy2(s.env.exe, app / "Ocxmedic.exe")
+
+    # The probe leaves its marker when started; otherwise its absence below
+    # would prove nothing.
+    run(["wine", r"C:\ocxmedic-app\regsvr32.exe"], s.wine, 120, "the planted regsvr32.exe")
+    s.settle()
+    marker = drive_c / PLANT_MARKER
+    check(marker.exists(), f"the probe left no {PLANT_MARKER} when run directly")
+    marker.unlink()
+
+    _, expect, _ = start_and_survey(s, texts, exe=app / "Ocxmedic.exe", cwd=work)
+    _, box, _, ended = s.drive("click:cmdGo", "message-open", "message", "ended")
+    check_equal((box["title"], box["text"], box["icon"]), (texts["kDoneTitle"], texts["kDoneText"], "information"),
+                "closing message")
+    check_equal(ended["exit_code"], 0, "exit code")
+    s.settle()
+    check(not marker.exists(), "the program started the planted regsvr32.exe")
+    # The system's regsvr32 did register the new control.
+    _, key21, path21 = key_state(s)
+    check(key21["exists"], "key 2.1 is gone after the repair")
+    check_equal(path21["default"].lower(), expect.installed.lower(), "file that key 2.1 names")
+
+
 def show(env: Env, arch: str, version: str) -> None:
     """For scripts/run: the program on a prepared machine, on the user's
     display until closed, or on a screen of its own for a screenshot. The
@@ -702,6 +846,8 @@ SCENARIOS = {
     "failure": scenario_failure,
     "report": scenario_report,
     "esc": scenario_esc,
+    "no-admin": scenario_no_admin,
+    "planted": scenario_planted,
 }
 
 

@@ -52,8 +52,8 @@ PeImage::PeImage(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {
   subsystem_ = u16(optional + 68);
   const std::uint32_t directoryCount = u32(optional + 92);
   const auto directory = [&](std::uint32_t index) {
-    return index < directoryCount ? Directory{u32(optional + 96 + index * 8), u32(optional + 100 + index * 8)}
-                                  : Directory{};
+    const std::size_t entry = optional + 96 + std::size_t{index} * 8;
+    return index < directoryCount ? Directory{u32(entry), u32(entry + 4)} : Directory{};
   };
   exports_ = directory(0);
   imports_ = directory(1);
@@ -136,7 +136,7 @@ std::vector<std::string> PeImage::exportedNames() const {
   const std::uint32_t count = u32(directory + 24);
   const std::size_t table = offsetOf(u32(directory + 32));
   for (std::uint32_t i = 0; i < count; ++i) {
-    names.push_back(cString(offsetOf(u32(table + i * 4))));
+    names.push_back(cString(offsetOf(u32(table + std::size_t{i} * 4))));
   }
   return names;
 }
@@ -149,7 +149,7 @@ ResourceKey PeImage::resourceKey(std::uint32_t entryName, std::size_t resourceBa
   const std::uint16_t length = u16(at);
   std::string name;
   for (std::uint16_t i = 0; i < length; ++i) {
-    const std::uint16_t c = u16(at + 2 + i * 2u);
+    const std::uint16_t c = u16(at + 2 + std::size_t{i} * 2);
     name += c < 0x80 ? static_cast<char>(c) : '?';  // resource names here are ASCII
   }
   return name;

@@ -93,26 +93,31 @@ clsOSInfo::clsOSInfo(ocx::Platform& platform) : platform_(platform) {
   mNETCount = -1;
 }
 
-double clsOSInfo::pGetShutdownTime() {
+std::optional<std::vector<std::uint8_t>> clsOSInfo::pReadExactBinary(const char* subKey, const char* valueName,
+                                                                     std::uint32_t exactSize) {
+  // Both time stamps are raw binary values whose stored size is tested
+  // exactly, so they bypass pGetRegistryValue.
   Registry& registry = platform_.registry;
   RegKey key;
-  if (key.open(registry, RootKey::LocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Windows", readMask(true)) != 0) {
-    return 0;
-  }
+  if (key.open(registry, RootKey::LocalMachine, subKey, readMask(true)) != 0) return std::nullopt;
   std::uint32_t type = 0;
   std::uint32_t size = 0;
-  if (registry.queryValueInfo(key.get(), "ShutdownTime", type, size) != 0) {
-    type = 0;
-    size = 0;
-  }
-  if (type != reg_type::kBinary || size != 8) return 0;
+  if (registry.queryValueInfo(key.get(), valueName, type, size) != 0) return std::nullopt;
+  if (type != reg_type::kBinary || size != exactSize) return std::nullopt;
+  std::vector<std::uint8_t> data(exactSize, 0);
+  std::uint32_t readSize = exactSize;
+  if (registry.queryValue(key.get(), valueName, type, data, readSize) != 0) return std::nullopt;
+  return data;
+}
 
-  std::array<std::uint8_t, 8> data{};
-  std::uint32_t readSize = 8;
-  if (registry.queryValue(key.get(), "ShutdownTime", type, data, readSize) != 0) return 0;
+double clsOSInfo::pGetShutdownTime() {
+  const auto data = pReadExactBinary("SYSTEM\\CurrentControlSet\\Control\\Windows", "ShutdownTime", 8);
+  if (!data) return 0;
   FileTime local = 0;
   SystemTime fields;
-  if (!platform_.clock.fileTimeToLocalFileTime(littleEndian64(data), local) || !FileTimeToSystemTime(local, fields)) {
+  if (!platform_.clock.fileTimeToLocalFileTime(littleEndian64(std::span<const std::uint8_t, 8>(data->data(), 8)),
+                                               local) ||
+      !FileTimeToSystemTime(local, fields)) {
     return 0;
   }
   return oleDateFromSystemTime(fields);
@@ -420,21 +425,10 @@ void clsOSInfo::pGetNET35Info(NETFrameworkInfo& info) {
 }
 
 double clsOSInfo::pGetFirstInstallDate() {
-  Registry& registry = platform_.registry;
-  RegKey key;
   // Windows 95 writes the key in this spelling; names compare without case.
-  if (key.open(registry, RootKey::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion", readMask(true)) != 0) {
-    return 0;
-  }
-  std::uint32_t type = 0;
-  std::uint32_t size = 0;
-  if (registry.queryValueInfo(key.get(), "FirstInstallDateTime", type, size) != 0) return 0;
-  if (type != reg_type::kBinary || size != 4) return 0;
-
-  std::array<std::uint8_t, 4> data{};
-  std::uint32_t readSize = 4;
-  if (registry.queryValue(key.get(), "FirstInstallDateTime", type, data, readSize) != 0) return 0;
-  const std::uint32_t stamp = littleEndian32(data);
+  const auto data = pReadExactBinary("Software\\Microsoft\\Windows\\CurrentVersion", "FirstInstallDateTime", 4);
+  if (!data) return 0;
+  const std::uint32_t stamp = littleEndian32(*data);
   FileTime fileTime = 0;
   SystemTime fields;
   // Stored in local time already, so no time-zone step.

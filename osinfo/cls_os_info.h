@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,10 @@ class clsOSInfo {
   void pGetNET30Info(NETFrameworkInfo& info);
   void pGetNET35Info(NETFrameworkInfo& info);
   double pGetFirstInstallDate();
+  // The bytes of a REG_BINARY value below HKEY_LOCAL_MACHINE whose stored
+  // size is exactly `exactSize`; nothing for any other value or failure.
+  std::optional<std::vector<std::uint8_t>> pReadExactBinary(const char* subKey, const char* valueName,
+                                                            std::uint32_t exactSize);
   double pGetNTInstallDate();
 
   // The registry access mask for reading, in the 64-bit view when asked

@@ -741,6 +741,10 @@ def run_as_plain_user(s: Session) -> None:
                   PATH=f"{wrappers}:{s.wine.get('PATH', '/usr/bin:/bin')}")
     # Ends the user's processes while the wrappers are still there.
     s._stack.callback(kill_wineserver, s.wine)
+    # The first Wine process of a user records a new server folder in the
+    # prefix; the program and the driver start together and would race to
+    # write that record. One server started alone writes it for both.
+    run(["wineserver"], s.wine, 60, "the plain user's wineserver")
     # The program and the driver must be readable by that user wherever the
     # build lies: both run from the prefix.
     tools = s.prefix / "drive_c" / "ocxmedic-tools"

@@ -778,40 +778,57 @@ def scenario_no_admin(s: Session, texts: dict[str, str]) -> None:
                 "control files in the system folder after the refused rename")
 
 
-PLANT_MARKER = "planted-regsvr32-started.txt"
+PLANTED_REGSVR32 = "planted-regsvr32-started.txt"
+PLANTED_VERSION_DLL = "planted-version-dll-called.txt"
+
+
+def planted_dll_callers(drive_c: Path) -> list[str]:
+    """The files of the modules that called the planted version.dll."""
+    marker = drive_c / PLANTED_VERSION_DLL
+    lines = marker.read_text(encoding="latin-1").splitlines() if marker.exists() else []
+    return [line.split("\t")[0] for line in lines]
 
 
 def scenario_planted(s: Session, texts: dict[str, str]) -> None:
-    """A regsvr32.exe beside the program and in its current folder is never
-    started; the repair registers with the system's and ends as usual.
-    (A planted version.dll cannot be tried here: Wine's own user32 imports
-    version.dll, so with the load order of Windows Wine loads the planted
-    copy itself before the program starts, and with its own order never.)"""
-    probe = s.env.win32_build / "plant-probes" / "regsvr32.exe"
-    if not probe.exists():
-        raise Unavailable(f"{probe} is missing: build the mingw-i686 preset first")
+    """A regsvr32.exe and a version.dll beside the program and in its current
+    folder are never used; the repair registers with the system's regsvr32,
+    reads versions with the system's version.dll and ends as usual."""
+    probes = s.env.win32_build / "plant-probes"
     drive_c = s.prefix / "drive_c"
     app, work = drive_c / "ocxmedic-app", drive_c / "ocxmedic-work"
     for folder in (app, work):
         folder.mkdir()
-        shutil.copy2(probe, folder / "regsvr32.exe")
+        for name in ("regsvr32.exe", "version.dll"):
+            if not (probes / name).exists():
+                raise Unavailable(f"{probes / name} is missing: build the mingw-i686 preset first")
+            shutil.copy2(probes / name, folder / name)
     shutil.copy2(s.env.exe, app / "Ocxmedic.exe")
+    # Wine's own load order takes its built-in version.dll wherever a copy
+    # lies; Windows' takes the copy beside the program first.
+    s.wine["WINEDLLOVERRIDES"] += ";version=n,b"
 
-    # The probe leaves its marker when started; otherwise its absence below
-    # would prove nothing.
+    # The planted regsvr32.exe imports version.dll by name: run directly, it
+    # leaves both markers, or their absence below would prove nothing.
     run(["wine", r"C:\ocxmedic-app\regsvr32.exe"], s.wine, 120, "the planted regsvr32.exe")
     s.settle()
-    marker = drive_c / PLANT_MARKER
-    check(marker.exists(), f"the probe left no {PLANT_MARKER} when run directly")
-    marker.unlink()
+    check((drive_c / PLANTED_REGSVR32).exists(), f"the probe left no {PLANTED_REGSVR32} when run directly")
+    check_equal(planted_dll_callers(drive_c), [r"C:\ocxmedic-app\regsvr32.exe"],
+                "callers of the planted version.dll when the planted regsvr32.exe ran")
+    for marker in (PLANTED_REGSVR32, PLANTED_VERSION_DLL):
+        (drive_c / marker).unlink()
 
+    # A program that took the planted version.dll would show no versions.
     _, expect, _ = start_and_survey(s, texts, exe=app / "Ocxmedic.exe", cwd=work)
     _, box, _, ended = s.drive("click:cmdGo", "message-open", "message", "ended")
     check_equal((box["title"], box["text"], box["icon"]), (texts["kDoneTitle"], texts["kDoneText"], "information"),
                 "closing message")
     check_equal(ended["exit_code"], 0, "exit code")
     s.settle()
-    check(not marker.exists(), "the program started the planted regsvr32.exe")
+    check(not (drive_c / PLANTED_REGSVR32).exists(), "the program started the planted regsvr32.exe")
+    # Wine's user32 imports version.dll by name and so, in this load order,
+    # calls the planted copy itself; the program's own calls must not.
+    program = [c for c in planted_dll_callers(drive_c) if c.lower().endswith("\\ocxmedic.exe")]
+    check_equal(program, [], "calls of the program into the planted version.dll")
     # The system's regsvr32 did register the new control.
     _, key21, path21 = key_state(s)
     check(key21["exists"], "key 2.1 is gone after the repair")

@@ -1,6 +1,7 @@
 // A stranger's regsvr32.exe: it registers nothing and claims success, so a
 // program that starts it would carry on as if all went well. Only the marker
-// on C: tells.
+// on C: tells. It imports version.dll by name, as careless programs do,
+// which shows whether a planted version.dll beside it is picked up.
 #include <windows.h>
 
 int main() {
@@ -13,5 +14,7 @@ int main() {
   DWORD written = 0;
   WriteFile(file, text, sizeof text - 1, &written, nullptr);
   CloseHandle(file);
+  DWORD ignored = 0;
+  GetFileVersionInfoSizeA("C:\\windows\\system32\\kernel32.dll", &ignored);
   return 0;
 }

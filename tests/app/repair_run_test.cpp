@@ -57,61 +57,43 @@ TEST(RepairRun, AllOptionsOnTheDefaultMachineRepairAndEnd) {
   EXPECT_EQ(fileEntry(*session, kBackupPath)["version"], nlohmann::ordered_json({6, 1, 98, 33}));
   EXPECT_EQ(fileEntry(*session, kTempCopyPath), nullptr);
 
-  ASSERT_EQ(session->window().messages().size(), 1u);
-  EXPECT_EQ(session->window().messages()[0].text, texts::kDoneText);
-  EXPECT_EQ(session->window().messages()[0].title, texts::kDoneTitle);
-  EXPECT_EQ(session->window().messages()[0].icon, MessageIcon::Information);
+  expectOnlyMessage(*session, texts::kDoneText, texts::kDoneTitle, MessageIcon::Information);
   EXPECT_TRUE(session->form().ended());
 }
 
-TEST(RepairRun, NoOptionSelectedOnlyWarns) {
-  auto session = startSession();
-  for (const ElementId box : {chkKillRegPath, chkReplaceControl, chkReRegisterControl}) {
-    session->window().setValue(box, check_value::kUnchecked);
+// Boxes that leave every step out: all unchecked, the run only warns;
+// checked but disabled, or greyed, they count as options but run no step.
+TEST(RepairRun, BoxesThatLeaveEveryStepOutChangeNothing) {
+  const struct {
+    const char* name;
+    int value;
+    bool enabled;
+    bool warns;
+  } rows[] = {{"none selected", 0, true, true},
+              {"checked but disabled", 1, false, false},
+              {"greyed and enabled", 2, true, false},
+              {"greyed and disabled", 2, false, false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto session = startSession();
+    for (const ElementId box : {chkKillRegPath, chkReplaceControl, chkReRegisterControl}) {
+      session->window().setValue(box, row.value);
+      session->window().setEnabled(box, row.enabled);
+    }
+    const std::string before = registryText(*session);
+    session->form().cmdGo_Click();
+    EXPECT_TRUE(statusLines(*session).empty());
+    EXPECT_TRUE(commandLines(*session).empty());
+    EXPECT_EQ(registryText(*session), before);
+    if (row.warns) {
+      expectOnlyMessage(*session, texts::kNoOptionText, texts::kNoOptionTitle, MessageIcon::Exclamation);
+      EXPECT_TRUE(session->window().enabled(frm_main::cmdGo));
+    } else {
+      expectOnlyMessage(*session, texts::kDoneText, texts::kDoneTitle, MessageIcon::Information);
+    }
+    EXPECT_EQ(session->form().ended(), !row.warns);
   }
-  const std::string before = registryText(*session);
-  session->form().cmdGo_Click();
-  ASSERT_EQ(session->window().messages().size(), 1u);
-  EXPECT_EQ(session->window().messages()[0].text, texts::kNoOptionText);
-  EXPECT_EQ(session->window().messages()[0].title, texts::kNoOptionTitle);
-  EXPECT_EQ(session->window().messages()[0].icon, MessageIcon::Exclamation);
-  EXPECT_TRUE(statusLines(*session).empty());
-  EXPECT_TRUE(session->window().enabled(frm_main::cmdGo));
-  EXPECT_FALSE(session->form().ended());
-  EXPECT_TRUE(commandLines(*session).empty());
-  EXPECT_EQ(registryText(*session), before);
 }
-
-// Boxes that count for the option test but not for their step.
-struct InertBoxes {
-  const char* name;
-  int value;
-  bool enabled;
-};
-
-class RepairRunInert : public ::testing::TestWithParam<InertBoxes> {};
-
-TEST_P(RepairRunInert, NoStepRunsButTheRunCompletes) {
-  auto session = startSession();
-  for (const ElementId box : {chkKillRegPath, chkReplaceControl, chkReRegisterControl}) {
-    session->window().setValue(box, GetParam().value);
-    session->window().setEnabled(box, GetParam().enabled);
-  }
-  const std::string before = registryText(*session);
-  session->form().cmdGo_Click();
-  EXPECT_TRUE(statusLines(*session).empty());
-  EXPECT_TRUE(commandLines(*session).empty());
-  EXPECT_EQ(registryText(*session), before);
-  ASSERT_EQ(session->window().messages().size(), 1u);
-  EXPECT_EQ(session->window().messages()[0].text, texts::kDoneText);
-  EXPECT_TRUE(session->form().ended());
-}
-
-INSTANTIATE_TEST_SUITE_P(Boxes, RepairRunInert,
-                         ::testing::Values(InertBoxes{"CheckedButDisabled", 1, false},
-                                           InertBoxes{"GreyedAndEnabled", 2, true},
-                                           InertBoxes{"GreyedAndDisabled", 2, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RepairRun, KeyRemovalNeedsKey21) {
   auto session = startSession(
@@ -137,86 +119,59 @@ TEST(RepairRun, ReplacementWithoutTheInstalledFileIsSkippedButReRegistrationStil
   EXPECT_TRUE(session->form().ended());
 }
 
-// A run that fails at the rename: the unregistration already happened and
-// stays, the message and the two lines carry the Win32 code.
-struct RenameFailure {
-  const char* name;
-  const char* members;
-  std::uint32_t code;
-};
+// Runs that stop: at the rename the old control stays in place; at the
+// copy, whether it fails or the temporary copy no longer holds the carried
+// control, it stays under its backup name and nothing takes its place.
+// The key removal and the unregistration already done stay done.
+TEST(RepairRun, AStoppedRunReportsTheCodeAndStaysOpen) {
+  const struct {
+    const char* name;
+    const char* members;
+    bool atCopy;
+    const char* reason;
+    bool plantChangedCopy = false;
+  } rows[] = {
+      {"backup exists",
+       R"("files": [{"path": "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX", "version": [6, 1, 98, 33], "size": 1066928},
+                    {"path": "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX_Backup_2012-08-20 14.05.09", "size": 10}])",
+       false, "183: Eine Datei kann nicht erstellt werden, wenn sie bereits vorhanden ist."},
+      {"locked",
+       R"("files": [{"path": "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX", "version": [6, 1, 98, 33], "size": 1066928, "locked": true}])",
+       false, "32: Der Prozess kann nicht auf die Datei zugreifen, da sie von einem anderen Prozess verwendet wird."},
+      {"rename refused", R"("faults": [{"op": "rename", "error": 5}])", false, "5: Zugriff verweigert"},
+      {"copy fails", R"("faults": [{"op": "copy", "error": 112}])", true,
+       "112: Auf dem Datenträger ist nicht genügend Speicherplatz vorhanden."},
+      {"temporary copy changed", "", true, "13: Die Daten sind unzulässig.", true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto session = startSession(row.members);
+    if (row.plantChangedCopy) {
+      session->machine().files().writeNewFile(kTempCopyPath, std::vector<std::uint8_t>(1070152, 0x90));
+    }
+    session->form().cmdGo_Click();
 
-class RepairRunFailure : public ::testing::TestWithParam<RenameFailure> {};
-
-TEST_P(RepairRunFailure, StopsReportsAndStaysOpen) {
-  const RenameFailure failure = GetParam();
-  auto session = startSession(failure.members);
-  session->form().cmdGo_Click();
-
-  const auto lines = statusLines(*session);
-  ASSERT_EQ(lines.size(), 5u);
-  EXPECT_EQ(lines[2], kRenameLine);
-  const std::string prefix = std::string(texts::kFailureLinePrefix) + std::to_string(failure.code) + ": ";
-  EXPECT_EQ(lines[3].substr(0, prefix.size()), prefix);
-  EXPECT_GT(lines[3].size(), prefix.size()) << "the description follows the number";
-  EXPECT_EQ(lines[4], texts::kAbortLine);
-
-  ASSERT_EQ(session->window().messages().size(), 1u);
-  const auto& message = session->window().messages()[0];
-  EXPECT_EQ(message.icon, MessageIcon::Critical);
-  EXPECT_EQ(message.title, texts::kFailureTitle);
-  EXPECT_EQ(message.text,
-            std::string(texts::kFailureText) + "\r\n" + lines[3].substr(std::string(texts::kFailureLinePrefix).size()));
-
-  EXPECT_FALSE(session->window().enabled(frm_main::cmdGo));
-  EXPECT_EQ(session->window().focus(), frm_main::cmdExit);
-  EXPECT_FALSE(session->form().ended());
-  EXPECT_EQ(commandLines(*session).size(), 1u) << "only the unregistration was started";
-  EXPECT_EQ(registryText(*session).find(kKey20), std::string::npos) << "the key removal stays done";
-  EXPECT_EQ(fileEntry(*session, kInstalledPath)["version"], nlohmann::ordered_json({6, 1, 98, 33}));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Causes, RepairRunFailure,
-    ::testing::Values(
-        RenameFailure{
-            "BackupExists",
-            R"("files": [{"path": "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX", "version": [6, 1, 98, 33], "size": 1066928},
-                                  {"path": "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX_Backup_2012-08-20 14.05.09", "size": 10}])",
-            183},
-        RenameFailure{
-            "Locked",
-            R"("files": [{"path": "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX", "version": [6, 1, 98, 33], "size": 1066928, "locked": true}])",
-            32},
-        RenameFailure{"Refused", R"("faults": [{"op": "rename", "error": 5}])", 5}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(RepairRun, CopyFailureLeavesTheOldControlUnderTheBackupName) {
-  auto session = startSession(R"("faults": [{"op": "copy", "error": 112}])");
-  session->form().cmdGo_Click();
-  const auto lines = statusLines(*session);
-  ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(lines[lines.size() - 3], texts::kStatusCopy);
-  EXPECT_EQ(lines[lines.size() - 2].substr(0, std::string(texts::kFailureLinePrefix).size() + 5),
-            std::string(texts::kFailureLinePrefix) + "112: ");
-  EXPECT_EQ(fileEntry(*session, kBackupPath)["version"], nlohmann::ordered_json({6, 1, 98, 33}));
-  EXPECT_EQ(fileEntry(*session, kInstalledPath), nullptr);
-  EXPECT_FALSE(session->form().ended());
-}
-
-TEST(RepairRun, ATemporaryCopyChangedSinceTheSurveyIsNeverInstalled) {
-  auto session = startSession();
-  const std::vector<std::uint8_t> planted(1070152, 0x90);
-  session->machine().files().writeNewFile(kTempCopyPath, planted);
-  session->form().cmdGo_Click();
-
-  const auto lines = statusLines(*session);
-  ASSERT_GE(lines.size(), 3u);
-  EXPECT_EQ(lines[lines.size() - 3], texts::kStatusCopy);
-  EXPECT_EQ(lines[lines.size() - 2], std::string(texts::kFailureLinePrefix) + "13: Die Daten sind unzulässig.");
-  EXPECT_EQ(fileEntry(*session, kInstalledPath), nullptr) << "nothing but the carried control goes there";
-  EXPECT_EQ(fileEntry(*session, kBackupPath)["version"], nlohmann::ordered_json({6, 1, 98, 33}));
-  EXPECT_EQ(commandLines(*session).size(), 1u) << "nothing was registered after the refusal";
-  EXPECT_FALSE(session->form().ended());
+    const auto lines = statusLines(*session);
+    ASSERT_EQ(lines.size(), row.atCopy ? 6u : 5u);
+    EXPECT_EQ(lines[2], kRenameLine);
+    EXPECT_EQ(lines[lines.size() - 3], row.atCopy ? texts::kStatusCopy : kRenameLine);
+    EXPECT_EQ(lines[lines.size() - 2], texts::kFailureLinePrefix + std::string(row.reason));
+    EXPECT_EQ(lines.back(), texts::kAbortLine);
+    expectOnlyMessage(*session, std::string(texts::kFailureText) + "\r\n" + row.reason, texts::kFailureTitle,
+                      MessageIcon::Critical);
+    EXPECT_FALSE(session->window().enabled(frm_main::cmdGo));
+    EXPECT_EQ(session->window().focus(), frm_main::cmdExit);
+    EXPECT_FALSE(session->form().ended());
+    EXPECT_EQ(commandLines(*session).size(), 1u) << "only the unregistration was started";
+    EXPECT_EQ(registryText(*session).find(kKey20), std::string::npos);
+    const nlohmann::ordered_json oldVersion = {6, 1, 98, 33};
+    if (row.atCopy) {
+      EXPECT_EQ(fileEntry(*session, kInstalledPath), nullptr);
+      EXPECT_EQ(fileEntry(*session, kBackupPath)["version"], oldVersion);
+    } else {
+      EXPECT_EQ(fileEntry(*session, kInstalledPath)["version"], oldVersion);
+    }
+  }
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
-#include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -18,21 +18,18 @@ struct Outcome {
   std::string err;
 };
 
+std::string readWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
 Outcome runSim(const std::string& args) {
   // CTest runs the cases as separate processes side by side.
-  const std::string errFile = ::testing::TempDir() + "sim_cli_stderr_" + std::to_string(getpid()) + ".txt";
-  const std::string command = std::string(OCXMEDIC_SIM) + " " + args + " 2>" + errFile + " </dev/null";
-  Outcome outcome;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return outcome;
-  std::array<char, 4096> buffer{};
-  std::size_t n = 0;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) outcome.out.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::ifstream err(errFile);
-  outcome.err.assign(std::istreambuf_iterator<char>(err), {});
-  return outcome;
+  const std::string base = ::testing::TempDir() + "sim_cli_" + std::to_string(getpid());
+  const std::string command =
+      std::string(OCXMEDIC_SIM) + " " + args + " >" + base + ".out 2>" + base + ".err </dev/null";
+  const int status = std::system(command.c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readWhole(base + ".out"), readWhole(base + ".err")};
 }
 
 nlohmann::json runJson(const std::string& args) {
@@ -41,48 +38,49 @@ nlohmann::json runJson(const std::string& args) {
   return nlohmann::json::parse(outcome.out);
 }
 
+// Each member of `expected` as `actual` has it.
+void expectMembers(const nlohmann::json& actual, const nlohmann::json& expected) {
+  for (const auto& [key, value] : expected.items()) {
+    EXPECT_EQ(actual.contains(key) ? actual[key] : nlohmann::json("(missing)"), value) << key;
+  }
+}
+
+const nlohmann::json kNothing = nlohmann::json::array();
+
 TEST(SimCommandLine, WithoutActionsShowsTheSurveyedWindow) {
   const auto result = runJson("");
-  const auto& window = result["window"];
-  EXPECT_EQ(window["caption"], "Lumarest Professional - Vantrellis - Problemlösung zum Microsoft Update 1.0.6");
-  EXPECT_EQ(window["visible"], true);
-  EXPECT_EQ(window["cursor"], "default");
-  EXPECT_EQ(window["focus"], "cmdGo");
-  EXPECT_EQ(window["elements"].size(), 22u);
-  EXPECT_EQ(window["elements"]["cmdGo"],
-            (nlohmann::json{{"kind", "button"}, {"caption", "Bugfix durchführen"}, {"enabled", true}}));
-  EXPECT_EQ(window["elements"]["frameStatus"], (nlohmann::json{{"kind", "frame"}, {"caption", " Status "}}));
-  EXPECT_EQ(window["elements"]["lstStatus"], (nlohmann::json{{"kind", "listbox"}, {"lines", nlohmann::json::array()}}));
-  EXPECT_EQ(window["elements"]["lblSysInfoLabel(7)"]["caption"], "Reg-Pfad 2.0:");
-  EXPECT_EQ(result["ended"], false);
-  EXPECT_EQ(result["messages"], nlohmann::json::array());
-  EXPECT_EQ(result["clipboard"], nullptr);
-  EXPECT_EQ(result["processes"], nlohmann::json::array());
+  expectMembers(result, {{"ended", false}, {"messages", kNothing}, {"clipboard", nullptr}, {"processes", kNothing}});
+  expectMembers(result["window"],
+                {{"caption", "Lumarest Professional - Vantrellis - Problemlösung zum Microsoft Update 1.0.6"},
+                 {"visible", true},
+                 {"cursor", "default"},
+                 {"focus", "cmdGo"}});
+  const auto& elements = result["window"]["elements"];
+  EXPECT_EQ(elements.size(), 22u);
+  expectMembers(elements, {{"cmdGo", {{"kind", "button"}, {"caption", "Bugfix durchführen"}, {"enabled", true}}},
+                           {"frameStatus", {{"kind", "frame"}, {"caption", " Status "}}},
+                           {"lstStatus", {{"kind", "listbox"}, {"lines", kNothing}}}});
+  EXPECT_EQ(elements["lblSysInfoLabel(7)"]["caption"], "Reg-Pfad 2.0:");
   EXPECT_TRUE(result.contains("fix_state"));
   EXPECT_TRUE(result["machine"].contains("registry"));
 }
 
 TEST(SimCommandLine, ExitEndsTheProgramAndLaterActionsAreNotPerformed) {
-  const auto result = runJson("click:cmdExit click:cmdStatus");
-  EXPECT_EQ(result["ended"], true);
-  EXPECT_EQ(result["messages"], nlohmann::json::array());
-  EXPECT_EQ(result["clipboard"], nullptr);
+  expectMembers(runJson("click:cmdExit click:cmdStatus"),
+                {{"ended", true}, {"messages", kNothing}, {"clipboard", nullptr}});
 }
 
 TEST(SimCommandLine, DisabledTargetsIgnoreTheUser) {
   const auto result = runJson("enable:chkReRegisterControl=0 set:chkReRegisterControl=0 enable:cmdGo=0 click:cmdGo");
-  EXPECT_EQ(result["window"]["elements"]["chkReRegisterControl"]["value"], 1);
-  EXPECT_EQ(result["window"]["elements"]["chkReRegisterControl"]["enabled"], false);
-  EXPECT_EQ(result["messages"], nlohmann::json::array());
-  EXPECT_EQ(result["ended"], false);
+  expectMembers(result["window"]["elements"]["chkReRegisterControl"], {{"value", 1}, {"enabled", false}});
+  expectMembers(result, {{"messages", kNothing}, {"ended", false}});
 }
 
 TEST(SimCommandLine, SetAndCloseActAsTheUser) {
   const auto result =
       runJson("set:chkReplaceControl=0 set:chkReRegisterControl=0 set:chkKillRegPath=0 click:cmdGo close");
   ASSERT_EQ(result["messages"].size(), 1u);
-  EXPECT_EQ(result["messages"][0]["title"], "Kein Bugfix möglich");
-  EXPECT_EQ(result["messages"][0]["icon"], "exclamation");
+  expectMembers(result["messages"][0], {{"title", "Kein Bugfix möglich"}, {"icon", "exclamation"}});
   EXPECT_EQ(result["ended"], true);
 }
 
@@ -107,13 +105,6 @@ TEST(SimCommandLine, BadCommandLinesAreRefusedBeforeAnythingRuns) {
     EXPECT_TRUE(outcome.err.starts_with("ocxmedic-sim: ")) << outcome.err;
     EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1);
   }
-}
-
-TEST(SimCommandLine, UnreadableProfileIsReportedAtItsFirstPosition) {
-  const Outcome outcome = runSim("--machine /nonexistent/profile.json");
-  EXPECT_EQ(outcome.exitCode, 2);
-  EXPECT_TRUE(outcome.out.empty());
-  EXPECT_TRUE(outcome.err.starts_with("ocxmedic-sim: /nonexistent/profile.json:1:1: ")) << outcome.err;
 }
 
 TEST(SimCommandLine, PrintedDefaultMachineGivesTheSameRunAsNoProfile) {

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,21 +40,14 @@ Outcome runSim(const std::string& machinePath, const fs::path& scratch) {
   const std::string command = std::string(OCXMEDIC_SIM) + " --machine '" + machinePath + "' >'" + out.string() +
                               "' 2>'" + err.string() + "' </dev/null";
   const int status = std::system(command.c_str());
-  Outcome outcome;
-  outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  outcome.out = readWhole(out);
-  outcome.err = readWhole(err);
-  return outcome;
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readWhole(out), readWhole(err)};
 }
 
 // Text as regedit 5.00 writes its files: UTF-16LE behind a byte-order mark.
 // The texts here are ASCII, so every character becomes itself and a zero.
 std::string utf16le(const std::string& ascii) {
   std::string bytes = "\xFF\xFE";
-  for (const char c : ascii) {
-    bytes += c;
-    bytes += '\0';
-  }
+  for (const char c : ascii) bytes.append({c, '\0'});
   return bytes;
 }
 
@@ -60,13 +55,13 @@ enum class Blame { Profile, RegFile };
 
 struct BadProfile {
   const char* name;
+  int line;
+  int column;
   // Absent: no profile file is written.
   std::optional<std::string> profile;
   // Written as export.reg next to the profile when present.
-  std::optional<std::string> regFile;
-  Blame blame;
-  int line;
-  int column;
+  std::optional<std::string> regFile = std::nullopt;
+  Blame blame = Blame::Profile;
   // Hand the folder itself to the simulator instead of a file in it.
   bool passFolder = false;
 };
@@ -81,15 +76,13 @@ TEST_P(BadProfileTest, RefusedWithItsPositionBeforeAnythingRuns) {
   const BadProfile& bad = GetParam();
   const fs::path dir = fs::path(::testing::TempDir()) / "ocx_bad_profiles" / bad.name;
   fs::remove_all(dir);
-  fs::create_directories(dir);
+  fs::create_directories(dir / "run");
   const fs::path profilePath = dir / "machine.json";
   if (bad.profile) writeWhole(profilePath, *bad.profile);
   if (bad.regFile) writeWhole(dir / "export.reg", *bad.regFile);
-  const fs::path scratch = dir / "run";
-  fs::create_directories(scratch);
 
   const std::string given = bad.passFolder ? dir.string() : profilePath.string();
-  const Outcome outcome = runSim(given, scratch);
+  const Outcome outcome = runSim(given, dir / "run");
 
   EXPECT_EQ(outcome.exitCode, 2);
   EXPECT_EQ(outcome.out, "");
@@ -97,164 +90,101 @@ TEST_P(BadProfileTest, RefusedWithItsPositionBeforeAnythingRuns) {
   EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << "one line, ended by a line break: " << outcome.err;
 
   const std::string where = ":" + std::to_string(bad.line) + ":" + std::to_string(bad.column) + ": ";
-  std::vector<std::string> prefixes;
-  if (bad.blame == Blame::Profile) {
-    prefixes.push_back("ocxmedic-sim: " + given + where);
-  } else {
-    // The registry file may be named as the profile gives it or as resolved.
-    prefixes.push_back("ocxmedic-sim: export.reg" + where);
-    prefixes.push_back("ocxmedic-sim: " + (dir / "export.reg").string() + where);
-  }
-  bool matched = false;
-  for (const std::string& prefix : prefixes) {
-    if (outcome.err.starts_with(prefix) && outcome.err.size() > prefix.size() + 1) matched = true;
-  }
-  EXPECT_TRUE(matched) << "expected " << prefixes.front() << "<what is wrong>\n     got " << outcome.err;
+  // The registry file may be named as the profile gives it or as resolved.
+  const std::vector<std::string> prefixes =
+      bad.blame == Blame::Profile ? std::vector<std::string>{"ocxmedic-sim: " + given + where}
+                                  : std::vector<std::string>{"ocxmedic-sim: export.reg" + where,
+                                                             "ocxmedic-sim: " + (dir / "export.reg").string() + where};
+  EXPECT_TRUE(std::any_of(prefixes.begin(), prefixes.end(),
+                          [&](const std::string& prefix) {
+                            return outcome.err.starts_with(prefix) && outcome.err.size() > prefix.size() + 1;
+                          }))
+      << "expected " << prefixes.front() << "<what is wrong>\n     got " << outcome.err;
 }
+
+// A profile of the one member `text`, which stands on line 2 behind two blanks.
+std::string member(const std::string& text) {
+  return "{\n  " + text + "\n}";
+}
+const std::string kRegFileProfile = member(R"("registry_file": "export.reg")");
 
 const BadProfile kBadProfiles[] = {
     // Files that cannot be read are blamed at their first position.
-    {"ProfileMissing", std::nullopt, std::nullopt, Blame::Profile, 1, 1},
-    {"ProfileIsAFolder", std::nullopt, std::nullopt, Blame::Profile, 1, 1, true},
-    {"RegistryFileMissing", R"({
-  "registry_file": "export.reg"
-})",
-     std::nullopt, Blame::RegFile, 1, 1},
+    {"ProfileMissing", 1, 1, std::nullopt},
+    {"ProfileIsAFolder", 1, 1, std::nullopt, std::nullopt, Blame::Profile, true},
+    {"RegistryFileMissing", 1, 1, kRegFileProfile, std::nullopt, Blame::RegFile},
 
     // Not JSON at all.
-    {"MisspelledLiteral", R"({
+    {"MisspelledLiteral", 2, 12, R"({
   "admin": tru,
   "files": []
-})",
-     std::nullopt, Blame::Profile, 2, 12},
-    {"MissingValue", R"({
+})"},
+    {"MissingValue", 3, 12, R"({
   "description": "x",
   "admin": ,
-})",
-     std::nullopt, Blame::Profile, 3, 12},
-    {"StringBrokenByLineEnd", "{\n  \"description\": \"abc\n}", std::nullopt, Blame::Profile, 2, 18},
-    {"SecondDocument", "{}\n{}\n", std::nullopt, Blame::Profile, 2, 1},
+})"},
+    {"StringBrokenByLineEnd", 2, 18, "{\n  \"description\": \"abc\n}"},
+    {"SecondDocument", 2, 1, "{}\n{}\n"},
 
     // Keys the format does not have, at every level.
-    {"UnknownTopKey", R"({
+    {"UnknownTopKey", 3, 3, R"({
   "admin": true,
   "admn": true
-})",
-     std::nullopt, Blame::Profile, 3, 3},
-    {"UnknownOsKey", R"({
-  "os": {"bits": 64, "bitz": 32}
-})",
-     std::nullopt, Blame::Profile, 2, 22},
-    {"UnknownFileKey", R"({
+})"},
+    {"UnknownOsKey", 2, 22, member(R"("os": {"bits": 64, "bitz": 32})")},
+    {"UnknownFileKey", 3, 27, R"({
   "files": [
     {"path": "C:\\x.ocx", "sise": 5}
   ]
-})",
-     std::nullopt, Blame::Profile, 3, 27},
+})"},
 
     // The right key with a value of the wrong kind.
-    {"AdminAsText", R"({
-  "admin": "yes"
-})",
-     std::nullopt, Blame::Profile, 2, 12},
-    {"FilesAsObject", R"({
-  "files": {}
-})",
-     std::nullopt, Blame::Profile, 2, 12},
-    {"FaultErrorAsText", R"({
-  "faults": [{"op": "rename", "error": "5"}]
-})",
-     std::nullopt, Blame::Profile, 2, 40},
-    {"ServicePackAboveSixteenBits", R"({
-  "os": {"sp_major": 70000}
-})",
-     std::nullopt, Blame::Profile, 2, 22},
-    {"NegativeFileSize", R"({
-  "files": [{"path": "C:\\a.ocx", "size": -1}]
-})",
-     std::nullopt, Blame::Profile, 2, 43},
-
-    {"NumberBeyondDouble", R"({
-  "os": {"tick_count": 1e999}
-})",
-     std::nullopt, Blame::Profile, 2, 24},
+    {"AdminAsText", 2, 12, member(R"("admin": "yes")")},
+    {"FilesAsObject", 2, 12, member(R"("files": {})")},
+    {"FaultErrorAsText", 2, 40, member(R"("faults": [{"op": "rename", "error": "5"}])")},
+    {"ServicePackAboveSixteenBits", 2, 22, member(R"("os": {"sp_major": 70000})")},
+    {"NegativeFileSize", 2, 43, member(R"("files": [{"path": "C:\\a.ocx", "size": -1}])")},
+    {"NumberBeyondDouble", 2, 24, member(R"("os": {"tick_count": 1e999})")},
 
     // Values outside their domain.
-    {"BitsNeither32Nor64", R"({
-  "os": {"bits": 48}
-})",
-     std::nullopt, Blame::Profile, 2, 18},
-    {"UnknownWow64Query", R"({
-  "os": {"wow64_query": "maybe"}
-})",
-     std::nullopt, Blame::Profile, 2, 25},
-    {"UnknownFaultOp", R"({
-  "faults": [{"op": "move", "error": 5}]
-})",
-     std::nullopt, Blame::Profile, 2, 21},
-    {"FileVersionPartAbove65535", R"({
+    {"BitsNeither32Nor64", 2, 18, member(R"("os": {"bits": 48})")},
+    {"UnknownWow64Query", 2, 25, member(R"("os": {"wow64_query": "maybe"})")},
+    {"UnknownFaultOp", 2, 21, member(R"("faults": [{"op": "move", "error": 5}])")},
+    {"FileVersionPartAbove65535", 3, 45, R"({
   "files": [
     {"path": "C:\\a.ocx", "version": [6, 1, 65536, 0]}
   ]
-})",
-     std::nullopt, Blame::Profile, 3, 45},
-    {"FileVersionOfThreeParts", R"({
+})"},
+    {"FileVersionOfThreeParts", 3, 38, R"({
   "files": [
     {"path": "C:\\a.ocx", "version": [6, 1, 98]}
   ]
-})",
-     std::nullopt, Blame::Profile, 3, 38},
-    {"PayloadVersionPartAbove65535", R"({
-  "payload": {"version": [6, 1, 98, 99999]}
-})",
-     std::nullopt, Blame::Profile, 2, 37},
-    {"ClockWithIsoSeparator", R"({
-  "clock": {"now": "2012-08-20T14:05:09"}
-})",
-     std::nullopt, Blame::Profile, 2, 20},
-    {"ClockWithOneDigitMonth", R"({
-  "clock": {"now": "2012-8-20 14:05:09"}
-})",
-     std::nullopt, Blame::Profile, 2, 20},
-    {"RegistryTextAndFileBoth", R"({
+})"},
+    {"PayloadVersionPartAbove65535", 2, 37, member(R"("payload": {"version": [6, 1, 98, 99999]})")},
+    {"ClockWithIsoSeparator", 2, 20, member(R"("clock": {"now": "2012-08-20T14:05:09"})")},
+    {"ClockWithOneDigitMonth", 2, 20, member(R"("clock": {"now": "2012-8-20 14:05:09"})")},
+    {"RegistryTextAndFileBoth", 3, 3, R"({
   "registry": "REGEDIT4\r\n",
   "registry_file": "export.reg"
 })",
-     "REGEDIT4\r\n", Blame::Profile, 3, 3},
+     "REGEDIT4\r\n"},
 
     // Registry text inside the profile: positions count within that text.
-    {"RegistryTextGarbageLine", R"({
-  "registry": "REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\X]\r\nbogus\r\n"
-})",
-     std::nullopt, Blame::Profile, 4, 1},
-    {"RegistryLinesUnknownData", R"({
-  "registry": ["Windows Registry Editor Version 5.00", "", "[HKEY_CLASSES_ROOT\\X]", "\"a\"=bogus"]
-})",
-     std::nullopt, Blame::Profile, 4, 5},
-    {"RegistryTextValueBeforeKey", R"({
-  "registry": "REGEDIT4\r\n\r\n\"a\"=\"b\"\r\n"
-})",
-     std::nullopt, Blame::Profile, 3, 1},
-    {"RegistryTextWithoutHeader", R"({
-  "registry": "REGEDIT5\r\n"
-})",
-     std::nullopt, Blame::Profile, 1, 1},
+    {"RegistryTextGarbageLine", 4, 1, member(R"("registry": "REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\X]\r\nbogus\r\n")")},
+    {"RegistryLinesUnknownData", 4, 5,
+     member(R"("registry": ["Windows Registry Editor Version 5.00", "", "[HKEY_CLASSES_ROOT\\X]", "\"a\"=bogus"])")},
+    {"RegistryTextValueBeforeKey", 3, 1, member(R"("registry": "REGEDIT4\r\n\r\n\"a\"=\"b\"\r\n")")},
+    {"RegistryTextWithoutHeader", 1, 1, member(R"("registry": "REGEDIT5\r\n")")},
 
     // A registry file, in each encoding regedit and editors leave behind.
-    {"RegistryFileUtf16", R"({
-  "registry_file": "export.reg"
-})",
+    {"RegistryFileUtf16", 5, 5, kRegFileProfile,
      utf16le("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\n"
              "\"v\"=dword:00000001\r\n\"w\"=bogus\r\n"),
-     Blame::RegFile, 5, 5},
-    {"RegistryFileCodePage", R"({
-  "registry_file": "export.reg"
-})",
-     "REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\X]\r\n@=\"ok\"\r\nnonsense\r\n", Blame::RegFile, 5, 1},
-    {"RegistryFileUtf8WithMark", R"({
-  "registry_file": "export.reg"
-})",
-     "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n\"v\"=\"before any key\"\r\n", Blame::RegFile, 3, 1},
+     Blame::RegFile},
+    {"RegistryFileCodePage", 5, 1, kRegFileProfile,
+     "REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\X]\r\n@=\"ok\"\r\nnonsense\r\n", Blame::RegFile},
+    {"RegistryFileUtf8WithMark", 3, 1, kRegFileProfile,
+     "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n\"v\"=\"before any key\"\r\n", Blame::RegFile},
 };
 
 INSTANTIATE_TEST_SUITE_P(Simulator, BadProfileTest, ::testing::ValuesIn(kBadProfiles),

@@ -30,14 +30,5 @@ TEST(TextHelpers, AddBackslashAndCutAtNull) {
   }
 }
 
-TEST(GetSpecialFolderPath, GivesTheShellsPathOrTheEmptyText) {
-  test::SimPlatform shellKnowsTwo;
-  test::SimPlatform shellKnowsNone(R"({"folders": {}})");
-  EXPECT_EQ(modAPI::GetSpecialFolderPath(shellKnowsTwo.machine().shell(), 36), "C:\\Windows");
-  EXPECT_EQ(modAPI::GetSpecialFolderPath(shellKnowsTwo.machine().shell(), 37), "C:\\Windows\\system32");
-  EXPECT_EQ(modAPI::GetSpecialFolderPath(shellKnowsTwo.machine().shell(), 38), "");
-  EXPECT_EQ(modAPI::GetSpecialFolderPath(shellKnowsNone.machine().shell(), 37), "");
-}
-
 }  // namespace
 }  // namespace ocx

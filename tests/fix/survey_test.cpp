@@ -24,12 +24,6 @@ constexpr char kWow[] = "C:\\Windows\\SysWOW64";
 const std::string kNew = std::string(kTempCopy) + " Version: 6.01.98.34";
 const std::string kOld = std::string(kWow) + "\\MSCOMCTL.OCX Version: 6.01.98.33";
 
-TEST(SurveySystem, DescribesTheDefaultMachineInOneLine) {
-  test::SimPlatform sim;
-  modBugfix(sim.platform()).SurveySystem();
-  EXPECT_EQ(sim.window().caption(lblSysInfoText(0)), "Microsoft Windows 7  64 Bit (Version 6.1.7601) Service Pack 1");
-}
-
 struct Scenario {
   const char* name;
   std::string profile, systemDir, label5, label6;

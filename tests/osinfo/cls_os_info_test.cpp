@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "os_info_machine.h"
+#include "osinfo/os_info_report.h"
 #include "platform/time_convert.h"
 
 namespace ocx {
 namespace {
 
-using namespace std::string_literals;
 using nlohmann::json;
 using test::regText;
 
@@ -87,26 +87,26 @@ TEST(Probe, LanguageAndItsIdentifier) {
 }
 
 constexpr char kNtCurrentVersion[] = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion]";
+constexpr char kNt32[] = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion]";
+const json kWin98 = {{"bits", 32}, {"platform", 1}, {"major", 4}, {"minor", 10}};
 
 TEST(OwnerData, ReadsEachValueTypeAsTextFromThe64BitViewAndThePlatformsKey) {
-  const std::string nt32 = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion]";
-  const json win98 = {{"bits", 32}, {"platform", 1}, {"major", 4}, {"minor", 10}};
   const struct {
     json os;
     std::vector<std::string> registry;
     std::string user, organization = "";
   } rows[] = {
       {{},
-       {kNtCurrentVersion, "\"RegisteredOwner\"=\"Anna Müller\"", "\"RegisteredOrganization\"=\"Wide Ltd\"", nt32,
+       {kNtCurrentVersion, "\"RegisteredOwner\"=\"Anna Müller\"", "\"RegisteredOrganization\"=\"Wide Ltd\"", kNt32,
         "\"RegisteredOwner\"=\"Narrow\""},
        "Anna Müller",
        "Wide Ltd"},
       {{{"wow64_query", "absent"}},
-       {kNtCurrentVersion, "\"RegisteredOwner\"=\"Wide\"", nt32, "\"RegisteredOwner\"=\"Narrow\"",
+       {kNtCurrentVersion, "\"RegisteredOwner\"=\"Wide\"", kNt32, "\"RegisteredOwner\"=\"Narrow\"",
         "\"RegisteredOrganization\"=\"Narrow Ltd\""},
        "Narrow",
        "Narrow Ltd"},
-      {win98,
+      {kWin98,
        {kNtCurrentVersion, "\"RegisteredOwner\"=\"NT\"",
         "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]", "\"RegisteredOwner\"=dword:7",
         "\"RegisteredOrganization\"=\"Nine-X\""},
@@ -221,9 +221,7 @@ TEST(NetFramework, CombinedCodesAskForEveryFrameworkAndDetectionHappensOncePerOb
 TEST(Dates, ShutdownInstallAndBootTimes) {
   const std::string control = "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Windows]";
   const std::string at10Utc = "\"ShutdownTime\"=hex:00,90,7d,8f,ba,7e,cd,01";  // 2012-08-20 10:00:00 UTC
-  const std::string nt32 = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion]";
   const std::string nine = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]";
-  const json win98 = {{"bits", 32}, {"platform", 1}, {"major", 4}, {"minor", 10}};
   const char* none = "1899-12-30 00:00:00";
   const struct {
     char date;  // shutdown, install or boot
@@ -235,7 +233,6 @@ TEST(Dates, ShutdownInstallAndBootTimes) {
       // The shutdown time needs eight binary bytes and takes today's offset.
       {'s', {}, {control, at10Utc}, 60, "2012-08-20 11:00:00"},
       {'s', {}, {control, "\"ShutdownTime\"=hex:00,90,7d,8f,ba,7e,cd"}, 120, none},
-      {'s', {}, {control, "\"ShutdownTime\"=hex(b):00,90,7d,8f,ba,7e,cd,01"}, 120, none},
       // On NT the install date is Unix time from the 64-bit view moved to
       // local time; a missing one is the start of 1970, not "none".
       {'i', {}, {kNtCurrentVersion, "\"InstallDate\"=dword:3b9aca00"}, 120, "2001-09-09 03:46:40"},
@@ -245,14 +242,13 @@ TEST(Dates, ShutdownInstallAndBootTimes) {
       {'i', {}, {kNtCurrentVersion, "\"InstallDate\"=hex:01,02,03,04"}, -60, "1969-12-31 23:00:00"},
       {'i',
        {},
-       {kNtCurrentVersion, "\"InstallDate\"=dword:4f1e5e00", nt32, "\"InstallDate\"=dword:0"},
+       {kNtCurrentVersion, "\"InstallDate\"=dword:4f1e5e00", kNt32, "\"InstallDate\"=dword:0"},
        120,
        "2012-01-24 09:30:08"},
       // Elsewhere it is an MS-DOS stamp of four binary bytes, in local time.
-      {'i', win98, {nine, "\"FirstInstallDateTime\"=hex:dd,63,b1,26"}, 120, "1999-05-17 12:30:58"},
-      {'i', win98, {nine, "\"FirstInstallDateTime\"=hex:dd,63,11,26"}, 120, none},  // month 0
-      {'i', win98, {nine, "\"FirstInstallDateTime\"=hex:dd,63,31"}, 120, none},  // too short; read anyway: 1980-01-17
-      {'i', win98, {nine, "\"FirstInstallDateTime\"=dword:26b163dd"}, 120, none},
+      {'i', kWin98, {nine, "\"FirstInstallDateTime\"=hex:dd,63,b1,26"}, 120, "1999-05-17 12:30:58"},
+      {'i', kWin98, {nine, "\"FirstInstallDateTime\"=hex:dd,63,11,26"}, 120, none},  // month 0
+      {'i', kWin98, {nine, "\"FirstInstallDateTime\"=dword:26b163dd"}, 120, none},
       // The boot time is now less the uptime in whole seconds, halves to even.
       {'b', {{"tick_count", 90400}}, {}, 120, "2012-08-20 14:03:39"},
       {'b', {{"tick_count", 90500}}, {}, 120, "2012-08-20 14:03:39"},
@@ -270,6 +266,44 @@ TEST(Dates, ShutdownInstallAndBootTimes) {
                                           : info.LastBootTime();
     EXPECT_EQ(formatOleDate(date), row.expected);
   }
+}
+
+TEST(OsInfoReport, DefaultMachine) {
+  test::OsInfoMachine machine;
+  auto expected = nlohmann::ordered_json::parse(R"json({
+    "Major": 6, "Minor": 1, "Revision": 7601, "Platform": 2, "ProductType": 1, "SuiteMask": 256,
+    "ServicePackMajor": 1, "ServicePackMinor": 0, "ServicePack": "Service Pack 1",
+    "ProductInfo": 48, "ProductInfoString": "", "LangID": 1031, "Language": "Deutsch (Deutschland)",
+    "Version": 11, "Edition": 2, "Is64BitOS": true, "IsWindowsHomeServer": false, "IsWindowsServer2003R2": false,
+    "Name": "Microsoft Windows 7 ", "ToString": "Microsoft Windows NT 6.1.7601 Service Pack 1",
+    "Organization": "", "RegisteredUser": "Administrator", "InstallDate": "2012-01-24 09:30:08",
+    "LastBootTime": "2012-08-20 14:03:39", "LastShutdownTime": "1899-12-30 00:00:00",
+    "NETFrameworkInstalled": false, "NETFrameworkVersions": [], "NETFramework": {}})json");
+  nlohmann::ordered_json& net = expected["NETFramework"];
+  for (const char* code : {"1", "2", "4", "8", "16"}) {
+    net[code] = {{"installed", false}, {"service_pack", 0}, {"version", ""}};
+  }
+  EXPECT_EQ(osInfoReport(machine.platform()).dump(2), expected.dump(2));
+}
+
+TEST(OsInfoReport, ReadsInSlotOrder) {
+  // One failing open of each key: the shutdown time is read first and
+  // unprinted, so the printed one succeeds; the install date comes before
+  // the owner data, so it takes the fault and the owner does not.
+  const json profile = {{"registry", regText({"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion]",
+                                              "\"RegisteredOwner\"=\"Anna\"", "\"InstallDate\"=dword:3b9aca00",
+                                              "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Windows]",
+                                              "\"ShutdownTime\"=hex:00,90,7d,8f,ba,7e,cd,01"})},
+                        {"faults", json::parse(R"([
+        {"op": "reg_open", "error": 5, "times": 1,
+         "path": "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Windows"},
+        {"op": "reg_open", "error": 5, "times": 1,
+         "path": "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion"}])")}};
+  test::OsInfoMachine machine(profile);
+  const auto report = osInfoReport(machine.platform());
+  EXPECT_EQ(report["LastShutdownTime"], "2012-08-20 12:00:00");
+  EXPECT_EQ(report["InstallDate"], "1970-01-01 02:00:00");
+  EXPECT_EQ(report["RegisteredUser"], "Anna");
 }
 
 }  // namespace

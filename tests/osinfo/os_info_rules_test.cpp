@@ -69,7 +69,6 @@ TEST(WindowsName, AppendsThePiecesOfEachRelease) {
     NameFacts facts;
     std::string name;
   } rows[] = {
-      {{0, 0, 1, 0, 2, false, 1}, "Microsoft Windows"},
       {{3, 3000, 0, 0, 0, false, 0}, "Microsoft Windows Me"},
       {{4, 1057, 0, 0, 0, false, 0}, "Microsoft Windows"},
       {{4, 1057, 3, 0, 3, false, 0}, "Microsoft Windows NT 3.51 Server"},
@@ -90,7 +89,6 @@ TEST(WindowsName, AppendsThePiecesOfEachRelease) {
       {{10, 6001, 3, 0, 3, false, 0x0A}, "Microsoft Windows Server 2008 Enterprise"},
       {{12, 7601, 3, 0, 3, false, 0x11}, "Microsoft Windows Web Server 2008 R2"},
       {{12, 7601, 3, 0, 3, false, 0x0A}, "Microsoft Windows Server 2008 R2 Enterprise"},
-      {{12, 7601, 3, 0, 3, false, 0x30}, "Microsoft Windows Server 2008 R2 "},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -98,12 +96,9 @@ TEST(WindowsName, AppendsThePiecesOfEachRelease) {
   }
 }
 
-TEST(ProductInfoText, NamesTheTableEntriesAndTheUnlicensedCode) {
-  const std::pair<std::int32_t, const char*> rows[] = {{0x11, "Web Server"},
-                                                       {0x1C, "Ultimate N"},
-                                                       {0x1D, ""},
-                                                       {-1, ""},
-                                                       {static_cast<std::int32_t>(0xABCDABCD), "[Unlizenziert]"}};
+TEST(ProductInfoText, NamesTheTableEntriesUpToTheLast) {
+  const std::pair<std::int32_t, const char*> rows[] = {
+      {0x11, "Web Server"}, {0x1C, "Ultimate N"}, {0x1D, ""}, {-1, ""}};
   for (const auto& [code, text] : rows) {
     EXPECT_EQ(productInfoText(code), text) << code;
   }
@@ -114,10 +109,8 @@ TEST(SummaryText, FormatsEachNumberByItsPattern) {
     std::int32_t platform, major, minor, revision;
     std::string servicePack, text;
   } rows[] = {
-      {2, 6, 1, 7601, "Service Pack 1", "Microsoft Windows NT 6.1.7601 Service Pack 1"},
       {2, 6, 1, 0, "", "Microsoft Windows NT 6.1."},
       {1, 4, 10, 2222, " A ", "Microsoft Windows 4.10.2222  A "},
-      {0, 0, 0, 0, "", " 0.0."},
       {3, 10, 0, 19045, "", " 10.0.19045"},
       {1, 4, 0, -1, "", "Microsoft Windows 4.0.-1"},
       {2, -1, -2, 5, "", "Microsoft Windows NT- 1.-2.5"},
@@ -134,11 +127,8 @@ TEST(RegistryTextValue, TakesTextApartByTheReportedType) {
     std::string data;
     std::optional<RegistryValue> value;
   } rows[] = {
-      {1, "abc\0"s, RegistryValue("abc")},
       {7, "Ä\0Ö\0\0"s, RegistryValue(RegistryValue::Texts{"Ä", "Ö"})},
-      {1, ""s, std::nullopt},
       {1, "a\0b\0\0"s, RegistryValue("a")},
-      {7, "a\0b\0\0"s, RegistryValue(RegistryValue::Texts{"a", "b"})},
       {7, ""s, RegistryValue(RegistryValue::Texts{})},
       {7, "a\0"s, RegistryValue(RegistryValue::Texts{"a", ""})},  // unterminated list: all of it
       {7, "\0a\0\0b\0\0"s, RegistryValue(RegistryValue::Texts{"", "a"})},
@@ -155,14 +145,12 @@ TEST(NetFramework10, ServicePackOnlyFromTheFourPartLayout) {
     std::int32_t sp;
     std::string text;
   } rows[] = {
-      {"1,0,3705,3", 3, "1.0.3705.6018"},
       {"1,0,3705,2.5", 2, "1.0.3705.288"},  // halves go to even
       {"1,0,3705,3.5", 4, ""},
       {"1,0,3705, 1xyz", 1, "1.0.3705.209"},
       {"1,0,3705,", 0, "1.0.3705.0"},
       {"1,0,3705,-1", -1, ""},
       {"1,0,37050,3", 0, "1.0.3705.0"},  // last comma at 10
-      {"", 0, "1.0.3705.0"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.version);

@@ -42,9 +42,7 @@ TEST(Faults, PathsMatchAfterResolvingAgainstTheCurrentFolder) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     nlohmann::json fault = {{"op", c.op}, {"error", 112}};
-    if (c.faultPath != nullptr) {
-      fault["path"] = c.faultPath;
-    }
+    if (c.faultPath != nullptr) fault["path"] = c.faultPath;
     auto machine = machineFrom(nlohmann::json{{"faults", {fault}}}.dump());
     const auto before = machine->toJson();
     EXPECT_EQ(errorOf([&] { c.call(*machine); }), c.fails ? 112u : 0u);
@@ -70,15 +68,9 @@ TEST(Faults, SilentOperationsFailQuietly) {
 TEST(Faults, RegistryFaultsUseTheKeyPathAsTheProgramPassesIt) {
   auto machine = machineFrom(
       R"({"registry": "REGEDIT4\r\n[HKEY_CLASSES_ROOT\\T\\2.0]\r\n[HKEY_CLASSES_ROOT\\T\\2.1]\r\n@=\"x\"\r\n",
-    "faults": [{"op": "reg_open", "error": 5,
-       "path": "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion"},
-      {"op": "reg_query", "path": "HKEY_CLASSES_ROOT\\T\\2.1", "error": 1, "times": 1},
+    "faults": [{"op": "reg_query", "path": "HKEY_CLASSES_ROOT\\T\\2.1", "error": 1, "times": 1},
       {"op": "reg_delete", "path": "HKEY_CLASSES_ROOT\\T\\2.0", "error": 5, "times": 1}]})");
   Registry& registry = machine->registry();
-  EXPECT_EQ(readValue(registry, RootKey::LocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
-                      "RegisteredOwner", 0x119u)
-                .status,
-            5);
   EXPECT_EQ(readValue(registry, RootKey::ClassesRoot, "T\\2.1", "").status, 1);
   EXPECT_EQ(readValue(registry, RootKey::ClassesRoot, "T\\2.1", "").status, 0);
 

@@ -8,13 +8,11 @@ namespace {
 
 std::string diskProfile(bool admin) {
   return R"({"admin": )" + std::string(admin ? "true" : "false") + R"(,
-    "directories": ["C:\\Data\\Sub", "C:\\Users\\Administrator\\AppData\\Local\\Temp"],
-    "files": [
+    "directories": ["C:\\Data\\Sub", "C:\\Users\\Administrator\\AppData\\Local\\Temp"], "files": [
       {"path": "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX", "version": [6, 1, 98, 33], "size": 1066928},
       {"path": "C:\\Data\\Plain.txt", "size": 10},
       {"path": "C:\\Data\\ReadOnly.txt", "size": 11, "readonly": true},
-      {"path": "C:\\Data\\Locked.ocx", "size": 12, "version": [1, 2, 3, 4], "locked": true}
-    ]})";
+      {"path": "C:\\Data\\Locked.ocx", "size": 12, "version": [1, 2, 3, 4], "locked": true}]})";
 }
 
 enum class Op { Delete, Rename, Copy, Write, Length };

@@ -55,13 +55,9 @@ inline ValueRead readValue(Registry& registry, RootKey root, const std::string& 
                            std::uint32_t sam = reg_access::kReadValues) {
   ValueRead read;
   RegKey key;
-  read.status = key.open(registry, root, path, sam);
-  if (read.status != 0) {
-    return read;
-  }
   std::uint32_t size = 0;
-  read.status = registry.queryValueInfo(key.get(), name, read.type, size);
-  if (read.status != 0) {
+  if ((read.status = key.open(registry, root, path, sam)) != 0 ||
+      (read.status = registry.queryValueInfo(key.get(), name, read.type, size)) != 0) {
     return read;
   }
   read.data.assign(size, 0);

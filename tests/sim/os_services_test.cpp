@@ -29,10 +29,7 @@ TEST(OsFacts, VersionRecordInItsPlainAndExtendedForms) {
       // The plain form has no service-pack numbers, suite mask or product type.
       {omega, OsVersionRecord::kPlainSize, true, "6 b-1 sp-7 m30583 t77 '?mega Pack 6€' +115"},
       {omega, 150, false, "-7 b0 sp-7 m30583 t77 'untouched' +0"},
-      {extendedFails, OsVersionRecord::kExtendedSize, false, "-7 b0 sp-7 m30583 t77 'untouched' +0"},
       {extendedFails, OsVersionRecord::kPlainSize, true, "6 b7601 sp-7 m30583 t77 'Service Pack 1' +114"},
-      {R"({"os": {"csd": ")" + std::string(128, 'x') + R"("}})", OsVersionRecord::kExtendedSize, true,
-       "6 b7601 sp1 m256 t1 '" + std::string(128, 'x') + "' +0"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.profile + " size " + std::to_string(c.size));

@@ -52,26 +52,25 @@ bool hasKey(const Machine& machine, const std::string& path) {
 TEST(Regsvr32, RegistersAndUnregistersTheFileItFinds) {
   auto machine = machineFrom(registrationProfile(true));
   Processes& processes = machine->processes();
-  const std::string& path = kControl;
 
-  processes.startProcess("regsvr32 /s \"" + path + "\"", window_style::kMinimizedFocus, 0ms);
+  processes.startProcess("regsvr32 /s \"" + kControl + "\"", window_style::kMinimizedFocus, 0ms);
   EXPECT_TRUE(hasKey(*machine, "HKEY_CLASSES_ROOT\\MSComctlLib.TreeCtrl"));
   // An existing key keeps its values.
   EXPECT_NE(registryOf(*machine).find("[" + kTypeLib + "]\r\n@=\"kept\""), std::string::npos);
 
-  processes.startProcess("regsvr32 /s /u \"" + path + "\"", window_style::kMinimizedFocus, 0ms);
+  processes.startProcess("regsvr32 /s /u \"" + kControl + "\"", window_style::kMinimizedFocus, 0ms);
   EXPECT_FALSE(hasKey(*machine, kTypeLib));
   EXPECT_FALSE(hasKey(*machine, kTypeLib + "\\0\\win32"));
   EXPECT_FALSE(hasKey(*machine, "HKEY_CLASSES_ROOT\\MSComctlLib.TreeCtrl"));
 
   processes.startProcess("regsvr32 \"mscomctl.ocx\"", window_style::kNormal, 0ms);  // relative to C:\Users\...
   EXPECT_FALSE(hasKey(*machine, kTypeLib));
-  processes.startProcess("regsvr32 \"" + path + "\"", window_style::kNormal, 0ms);
+  processes.startProcess("regsvr32 \"" + kControl + "\"", window_style::kNormal, 0ms);
   EXPECT_TRUE(hasKey(*machine, kTypeLib));
 
   const auto& started = machine->startedProcesses();
   ASSERT_EQ(started.size(), 4u);
-  EXPECT_EQ(started[1].commandLine, "regsvr32 /s /u \"" + path + "\"");
+  EXPECT_EQ(started[1].commandLine, "regsvr32 /s /u \"" + kControl + "\"");
   EXPECT_EQ(started[1].windowStyle, window_style::kMinimizedFocus);
   EXPECT_EQ(started[2].windowStyle, window_style::kNormal);
 }

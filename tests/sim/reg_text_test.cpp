@@ -89,29 +89,6 @@ TEST(RegText, DeletionsRemoveKeysWithTheirSubtreeAndSingleValues) {
             kHeader + "[HKEY_CURRENT_USER\\A]\r\n\r\n[HKEY_CURRENT_USER\\A\\D]\r\n\"y\"=\"3\"\r\n\r\n");
 }
 
-TEST(RegText, LongHexLinesStayWithinEightyColumnsAndReadBack) {
-  for (const std::size_t nameLength : {0u, 30u, 90u}) {
-    for (const std::size_t bytes : {0u, 20u, 21u, 22u, 200u}) {
-      SCOPED_TRACE(std::to_string(nameLength) + " / " + std::to_string(bytes));
-      RegValue value{std::string(nameLength, 'n'), reg_type::kBinary, std::vector<std::uint8_t>(bytes, 0x5A)};
-      const std::string line = formatValueLine(value);
-      std::size_t start = 0;
-      for (std::size_t end = line.find("\r\n"); end != std::string::npos; end = line.find("\r\n", start)) {
-        const std::string piece = line.substr(start, end - start);
-        EXPECT_TRUE(start == 0 || piece.starts_with("  ")) << piece;
-        // Only a name too long for any line may push past 80 columns.
-        EXPECT_TRUE(nameLength + 10 >= 76 || piece.size() <= 80u) << piece;
-        start = end + 2;
-      }
-      RegistryStore store;
-      importRegText("REGEDIT4\r\n[HKEY_CURRENT_USER\\K]\r\n" + line, store);
-      const RegValue* read = store.find(RootKey::CurrentUser, "K")->value(value.name);
-      ASSERT_NE(read, nullptr);
-      EXPECT_EQ(read->data, value.data);
-    }
-  }
-}
-
 TEST(RegText, FirstMalformedLineIsReportedAtItsOffendingToken) {
   const std::string key = "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n";
   const struct {

@@ -17,7 +17,7 @@ namespace {
 
 // GetTempPathA is handed a buffer of this many characters; a longer path
 // does not fit and leaves the buffer empty.
-constexpr std::size_t kTempBufferChars = 255;
+constexpr std::uint32_t kTempBufferChars = 255;
 
 // regsvr32 may hang on a broken control; the run must not hang with it.
 constexpr std::chrono::seconds kRegistrationWaitLimit{60};
@@ -84,10 +84,7 @@ void modBugfix::ExtractNewControl() {
 
   std::string buffer;
   try {
-    std::string temp = platform_.files.tempPath();
-    if (temp.size() < kTempBufferChars) {
-      buffer = std::move(temp);
-    }
+    buffer = platform_.files.tempPath(kTempBufferChars);
   } catch (const std::exception&) {
     // An empty buffer leaves a bare file name, which resolves against the
     // current folder.

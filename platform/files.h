@@ -23,8 +23,10 @@ class FileSystem {
   // A failing search is simply false.
   [[nodiscard]] virtual bool findFirstFile(const std::string& pattern) = 0;
 
-  // GetTempPathA: the temporary folder, with its trailing backslash.
-  [[nodiscard]] virtual std::string tempPath() = 0;
+  // GetTempPathA into a buffer of `bufferChars` characters of the ANSI code
+  // page: the temporary folder with its trailing backslash, or the empty
+  // text when it does not fit with its NUL (Windows then writes nothing).
+  [[nodiscard]] virtual std::string tempPath(std::uint32_t bufferChars) = 0;
 
   // DeleteFileA.
   virtual void deleteFile(const std::string& path) = 0;

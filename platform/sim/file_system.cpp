@@ -119,12 +119,13 @@ bool SimFileSystem::findFirstFile(const std::string& pattern) {
   });
 }
 
-std::string SimFileSystem::tempPath() {
+std::string SimFileSystem::tempPath(std::uint32_t bufferChars) {
   failOnFault("temp_path", {settings_.temp.value_or("")});
   if (!settings_.temp) {
     fail(kPathNotFound);
   }
-  return *settings_.temp;
+  const std::string ansi = utf8ToAnsi(*settings_.temp);
+  return ansi.size() < bufferChars ? ansiToUtf8(ansi) : std::string();
 }
 
 void SimFileSystem::deleteFile(const std::string& path) {

@@ -51,7 +51,7 @@ class SimFileSystem final : public FileSystem {
   [[nodiscard]] std::vector<const DiskEntry*> plainFiles() const;
 
   bool findFirstFile(const std::string& pattern) override;
-  std::string tempPath() override;
+  std::string tempPath(std::uint32_t bufferChars) override;
   void deleteFile(const std::string& path) override;
   void renameFile(const std::string& from, const std::string& to) override;
   void copyFile(const std::string& from, const std::string& to) override;

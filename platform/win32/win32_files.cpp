@@ -11,18 +11,14 @@ bool Win32FileSystem::findFirstFile(const std::string& pattern) {
   return search.valid();
 }
 
-std::string Win32FileSystem::tempPath() {
-  std::vector<char> buffer(MAX_PATH + 1);
-  for (;;) {
-    const DWORD length = GetTempPathA(static_cast<DWORD>(buffer.size()), buffer.data());
-    if (length == 0) {
-      throwLastError();
-    }
-    if (length < buffer.size()) {
-      return fromAnsi(std::string_view(buffer.data(), length));
-    }
-    buffer.resize(length + 1);
+std::string Win32FileSystem::tempPath(std::uint32_t bufferChars) {
+  std::vector<char> buffer(bufferChars + 1, '\0');
+  const DWORD length = GetTempPathA(bufferChars, buffer.data());
+  if (length == 0) {
+    throwLastError();
   }
+  // Too small a buffer: the call gives the size it needs and writes nothing.
+  return length < bufferChars ? fromAnsi(std::string_view(buffer.data(), length)) : std::string();
 }
 
 void Win32FileSystem::deleteFile(const std::string& path) {

@@ -39,7 +39,7 @@ class Win32Registry final : public Registry {
 class Win32FileSystem final : public FileSystem {
  public:
   bool findFirstFile(const std::string& pattern) override;
-  std::string tempPath() override;
+  std::string tempPath(std::uint32_t bufferChars) override;
   void deleteFile(const std::string& path) override;
   void renameFile(const std::string& from, const std::string& to) override;
   void copyFile(const std::string& from, const std::string& to) override;

@@ -150,7 +150,7 @@ class CallLayer final : public Registry,
   bool findFirstFile(const std::string& pattern) override {
     return !failHere("find", pattern) && machine_.files().findFirstFile(pattern);
   }
-  std::string tempPath() override { return files("temp_path", "").tempPath(); }
+  std::string tempPath(std::uint32_t bufferChars) override { return files("temp_path", "").tempPath(bufferChars); }
   void deleteFile(const std::string& path) override { files("delete", path).deleteFile(path); }
   void renameFile(const std::string& from, const std::string& to) override {
     files("rename", from).renameFile(from, to);

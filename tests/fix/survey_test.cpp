@@ -31,6 +31,16 @@ struct Scenario {
   bool has20 = true, has21 = true;
   std::string windowsTail = " 64 Bit (Version 6.1.7601) Service Pack 1";
 };
+// A temporary folder of 240 characters, of which 235 umlauts: it fits the
+// ANSI buffer of 255 characters although its UTF-8 text is far longer.
+std::string umlautTemp(const char* separator) {
+  std::string path = std::string("C:") + separator;
+  for (int i = 0; i < 235; ++i) {
+    path += i == 117 ? std::string(separator) + "\xC3\x96" : "\xC3\x84";
+  }
+  return path + separator;
+}
+
 void PrintTo(const Scenario& scenario, std::ostream* out) {
   *out << scenario.name;
 }
@@ -94,6 +104,8 @@ INSTANTIATE_TEST_SUITE_P(Machines, SurveyScenario, testing::Values(
     Scenario{"equal", kInstalled + "[6, 1, 98, 34]}]}", kWow, kWow + std::string("\\MSCOMCTL.OCX Version: 6.01.98.34"), kNew, 0},
     Scenario{"newer", kInstalled + "[6, 1, 98, 40]}]}", kWow, kWow + std::string("\\MSCOMCTL.OCX Version: 6.01.98.40"), kNew, 1},
     Scenario{"temp_missing", R"({"temp": "C:\\Gone\\"})", kWow, kOld, kUnknown, 2},
+    Scenario{"temp_umlauts", R"({"temp": ")" + umlautTemp("\\\\") + R"(", "directories": [")" + umlautTemp("\\\\") + R"("]})",
+             kWow, kOld, umlautTemp("\\") + "MSCOMCTL.OCX Version: 6.01.98.34", 1},
     Scenario{"disk_full", R"({"faults": [{"op": "write", "error": 112}]})", kWow, kOld, kUnknown, 2},
     Scenario{"copy_locked", kInstalled + "[6, 1, 98, 33]}" + kLockedCopy + "]}", kWow, kOld, kUnknown, 2},
     Scenario{"nothing_known", R"({"files": [], "payload": null})", kWow, kUnknown, kUnknown, 0},

@@ -94,8 +94,15 @@ TEST(FileSystem, FailuresCarryGermanSystemTextsAndTheTempPathMayBeMissing) {
   EXPECT_EQ(systemErrorText(5), "Zugriff verweigert");
   EXPECT_NE(systemErrorText(99999), systemErrorText(99998));
 
-  EXPECT_EQ(machineFrom("{}")->files().tempPath(), "C:\\Users\\Administrator\\AppData\\Local\\Temp\\");
-  EXPECT_EQ(errorOf([] { static_cast<void>(machineFrom(R"({"temp": null})")->files().tempPath()); }), 3u);
+  EXPECT_EQ(machineFrom("{}")->files().tempPath(255), "C:\\Users\\Administrator\\AppData\\Local\\Temp\\");
+  EXPECT_EQ(errorOf([] { static_cast<void>(machineFrom(R"({"temp": null})")->files().tempPath(255)); }), 3u);
+  // The buffer counts ANSI characters, NUL included; what the code page
+  // lacks comes back as "?", as from every "A" call.
+  const auto temp = [](std::uint32_t chars) {
+    return machineFrom("{\"temp\": \"C:\\\\\xC3\x84\xCE\xA9\\\\\"}")->files().tempPath(chars);
+  };
+  EXPECT_EQ(temp(7), "C:\\\xC3\x84?\\");
+  EXPECT_EQ(temp(6), "");
 }
 
 TEST(FileSystem, WildcardSearchInTheLastComponent) {

@@ -154,7 +154,7 @@ class JsonScanner {
     }
   }
 
-  unsigned hex4() {
+  unsigned hex4(const TextPosition& token) {
     unsigned unit = 0;
     for (int i = 0; i < 4; ++i) {
       const char c = peek();
@@ -166,7 +166,7 @@ class JsonScanner {
       } else if (c >= 'A' && c <= 'F') {
         digit = c - 'A' + 10;
       } else {
-        fail("four hexadecimal digits were expected after \\u");
+        throw JsonSyntaxError(token, "four hexadecimal digits were expected after \\u");
       }
       unit = unit * 16 + digit;
       advance();
@@ -194,7 +194,7 @@ class JsonScanner {
         return out;
       }
       if (static_cast<unsigned char>(c) < 0x20) {
-        fail("control character inside a text");
+        throw JsonSyntaxError(start, "control character inside a text");
       }
       if (c != '\\') {
         flush();
@@ -213,9 +213,9 @@ class JsonScanner {
         advance();
       } else if (e == 'u') {
         advance();
-        escaped += static_cast<char16_t>(hex4());
+        escaped += static_cast<char16_t>(hex4(start));
       } else {
-        fail("unknown escape sequence");
+        throw JsonSyntaxError(start, "unknown escape sequence");
       }
     }
   }
@@ -227,20 +227,20 @@ class JsonScanner {
       advance();
     }
     const auto digits = [&] {
-      const std::size_t start = pos_;
+      const std::size_t first = pos_;
       while (peek() >= '0' && peek() <= '9') {
         advance();
       }
-      return pos_ - start;
+      return pos_ - first;
     };
     const std::size_t intDigits = digits();
     if (intDigits == 0 || (intDigits > 1 && text_[pos_ - intDigits] == '0')) {
-      fail("malformed number");
+      throw JsonSyntaxError(start, "malformed number");
     }
     if (peek() == '.') {
       advance();
       if (digits() == 0) {
-        fail("malformed number");
+        throw JsonSyntaxError(start, "malformed number");
       }
     }
     if (peek() == 'e' || peek() == 'E') {
@@ -249,7 +249,7 @@ class JsonScanner {
         advance();
       }
       if (digits() == 0) {
-        fail("malformed number");
+        throw JsonSyntaxError(start, "malformed number");
       }
     }
     try {

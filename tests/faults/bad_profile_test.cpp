@@ -125,6 +125,9 @@ const BadProfile kBadProfiles[] = {
 })"},
     {"StringBrokenByLineEnd", 2, 18, "{\n  \"description\": \"abc\n}"},
     {"SecondDocument", 2, 1, "{}\n{}\n"},
+    // A token is blamed where it starts, not where the reader gave up.
+    {"NumberWithLeadingZero", 2, 18, member(R"("os": {"bits": 064})")},
+    {"UnknownEscape", 2, 18, member(R"("description": "a\qb")")},
 
     // Keys the format does not have, at every level.
     {"UnknownTopKey", 3, 3, R"({

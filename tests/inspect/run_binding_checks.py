@@ -30,10 +30,18 @@ def start_screen() -> tuple[subprocess.Popen, str]:
                              "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                             start_new_session=True)
     os.close(write_end)
-    ready, _, _ = select.select([read_end], [], [], 30)
-    number = os.read(read_end, 32).decode().strip() if ready else ""
+    # Xvfb may write the number and its line end apart, and dies when it
+    # cannot write the second: the pipe stays open until the whole line is in.
+    line = b""
+    while not line.endswith(b"\n"):
+        ready, _, _ = select.select([read_end], [], [], 30)
+        chunk = os.read(read_end, 32) if ready else b""
+        if not chunk:
+            break
+        line += chunk
     os.close(read_end)
-    if not number:
+    number = line.decode().strip()
+    if not line.endswith(b"\n") or not number:
         os.killpg(xvfb.pid, signal.SIGKILL)
         raise RuntimeError("Xvfb did not start")
     return xvfb, f":{number}"

@@ -118,6 +118,21 @@ int run(const CommandLine& command) {
   return 0;
 }
 
+// A refusal is one line, whatever line breaks the offending text holds.
+std::string oneLine(std::string_view text) {
+  std::string line;
+  for (const char c : text) {
+    if (c == '\n') {
+      line += "\\n";
+    } else if (c == '\r') {
+      line += "\\r";
+    } else {
+      line += c;
+    }
+  }
+  return line;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -126,10 +141,10 @@ int main(int argc, char** argv) {
     const CommandLine command = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     return run(command);
   } catch (const CommandLineError& error) {
-    std::cerr << "ocxmedic-sim: " << error.what() << '\n';
+    std::cerr << "ocxmedic-sim: " << oneLine(error.what()) << '\n';
   } catch (const ProfileError& error) {
-    std::cerr << "ocxmedic-sim: " << error.file() << ':' << error.line() << ':' << error.column() << ": "
-              << error.what() << '\n';
+    std::cerr << "ocxmedic-sim: " << oneLine(error.file()) << ':' << error.line() << ':' << error.column() << ": "
+              << oneLine(error.what()) << '\n';
   }
   return kRefused;
 }

@@ -95,9 +95,9 @@ TEST(SimCommandLine, StatusThenRepairOnTheDefaultMachine) {
 }
 
 TEST(SimCommandLine, BadCommandLinesAreRefusedBeforeAnythingRuns) {
-  for (const char* args :
-       {"bogus", "click:lstStatus", "click:cmdgo", "set:cmdGo=1", "set:chkKillRegPath=3", "set:chkKillRegPath",
-        "enable:cmdGo=2", "enable:lblInfo=1", "--machine", "--frobnicate", "click:cmdExit bogus"}) {
+  for (const char* args : {"bogus", "click:lstStatus", "click:cmdgo", "set:cmdGo=1", "set:chkKillRegPath=3",
+                           "set:chkKillRegPath", "enable:cmdGo=2", "enable:lblInfo=1", "--machine", "--frobnicate",
+                           "click:cmdExit bogus", "\"$(printf 'two\\nlines')\""}) {
     SCOPED_TRACE(args);
     const Outcome outcome = runSim(args);
     EXPECT_EQ(outcome.exitCode, 2);

@@ -128,6 +128,7 @@ const BadProfile kBadProfiles[] = {
     // A token is blamed where it starts, not where the reader gave up.
     {"NumberWithLeadingZero", 2, 18, member(R"("os": {"bits": 064})")},
     {"UnknownEscape", 2, 18, member(R"("description": "a\qb")")},
+    {"UnknownKeyWithALineBreak", 2, 3, member(R"("a\nb": 1)")},
 
     // Keys the format does not have, at every level.
     {"UnknownTopKey", 3, 3, R"({

@@ -99,6 +99,23 @@ char16_t foldUnit(char16_t unit) {
   if (unit == 0xFF) {
     return 0x178;
   }
+  // Latin Extended-A pairs each capital with the small letter after it;
+  // dotless i, kra, the n after an apostrophe and the long s stand alone.
+  if (unit >= 0x100 && unit <= 0x17F && unit != 0x131 && unit != 0x138 && unit != 0x149 && unit != 0x17F) {
+    const bool oddCapitals = (unit >= 0x139 && unit <= 0x148) || (unit >= 0x179 && unit <= 0x17E);
+    return (unit % 2 == (oddCapitals ? 0 : 1)) ? unit - 1 : unit;
+  }
+  // Greek and Cyrillic small letters lie a fixed distance above their
+  // capitals; the final sigma is a small sigma.
+  if (unit == 0x3C2) {
+    return 0x3A3;
+  }
+  if ((unit >= 0x3B1 && unit <= 0x3CB) || (unit >= 0x430 && unit <= 0x44F)) {
+    return unit - 0x20;
+  }
+  if (unit >= 0x450 && unit <= 0x45F) {
+    return unit - 0x50;
+  }
   return unit;
 }
 

@@ -36,7 +36,8 @@ bool isValidUtf8(std::string_view text);
 std::size_t firstInvalidUtf8(std::string_view text);
 
 // Upper case for comparisons without regard to case, as the registry and
-// the file system make them (ASCII and Latin-1 letters).
+// the file system make them (the letters of ASCII, Latin-1, Latin Extended-A,
+// Greek and Cyrillic).
 std::u16string foldCase(std::u16string_view text);
 std::string foldCaseUtf8(std::string_view text);
 bool equalsIgnoreCase(std::string_view a, std::string_view b);

@@ -75,6 +75,22 @@ TEST(RegistryViews, EachMixOfRootPathViewFlagAndRightsSeesItsKey) {
   }
 }
 
+// Windows ignores case beyond ASCII too: these pairs name one key each.
+TEST(RegistryNames, CaseIsIgnoredBeyondAsciiAndLatin1) {
+  for (const auto& [first, second] : {std::pair{"\xCE\xA9mega", "\xCF\x89MEGA"},
+                                      std::pair{"\xC4\x8C"
+                                                "aj",
+                                                "\xC4\x8D\x41J"},
+                                      std::pair{"\xD0\x96\xD1\x91", "\xD0\xB6\xD0\x81"}}) {
+    SCOPED_TRACE(first);
+    const std::string profile = std::string(R"({"registry": ["REGEDIT4", "[HKEY_CURRENT_USER\\)") + first +
+                                R"(]", "\"a\"=\"1\"", "[HKEY_CURRENT_USER\\)" + second + R"(]", "\"b\"=\"2\""]})";
+    EXPECT_EQ(registryOf(*machineFrom(profile)),
+              std::string("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\") + first +
+                  "]\r\n\"a\"=\"1\"\r\n\"b\"=\"2\"\r\n\r\n");
+  }
+}
+
 TEST(RegistryValues, AnsiCallsReportCodePageSizesAndData) {
   auto machine = machineFrom(R"({"registry": [
     "Windows Registry Editor Version 5.00", "[HKEY_CURRENT_USER\\Sizes]",

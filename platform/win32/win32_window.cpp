@@ -86,6 +86,40 @@ int systemDpi() {
   throwError(ERROR_INVALID_WINDOW_HANDLE);
 }
 
+// Movable global memory holding `bytes`, owned until the clipboard takes it.
+struct ClipboardData {
+  HGLOBAL memory = nullptr;
+  ClipboardData(const void* data, std::size_t bytes) {
+    memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (memory == nullptr) {
+      throwLastError();
+    }
+    void* target = GlobalLock(memory);
+    if (target == nullptr) {
+      const DWORD error = GetLastError();
+      GlobalFree(memory);
+      throwError(error);
+    }
+    std::memcpy(target, data, bytes);
+    GlobalUnlock(memory);
+  }
+  ClipboardData(const ClipboardData&) = delete;
+  ClipboardData& operator=(const ClipboardData&) = delete;
+  ~ClipboardData() {
+    if (memory != nullptr) {
+      GlobalFree(memory);
+    }
+  }
+  // Hands the memory to the clipboard, which owns it from then on.
+  [[nodiscard]] bool placeAs(UINT format) {
+    if (SetClipboardData(format, memory) == nullptr) {
+      return false;
+    }
+    memory = nullptr;
+    return true;
+  }
+};
+
 }  // namespace
 
 Win32Window::Win32Window(HINSTANCE instance, const WindowLayout& layout, int iconId)
@@ -505,35 +539,21 @@ void Win32Window::clearClipboard() {
 }
 
 void Win32Window::setClipboardText(const std::string& text) {
+  // The standard text format holds the ANSI text as the program's other "A"
+  // calls see it, whatever keyboard layout the user has; the Unicode form
+  // keeps what the code page lacks for readers that ask for it.
+  const std::string ansi = toAnsi(text);
   const std::wstring wide = widen(text);
-  const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  if (memory == nullptr) {
-    throwLastError();
-  }
-  void* target = GlobalLock(memory);
-  if (target == nullptr) {
-    const DWORD error = GetLastError();
-    GlobalFree(memory);
-    throwError(error);
-  }
-  std::memcpy(target, wide.c_str(), bytes);
-  GlobalUnlock(memory);
+  ClipboardData ansiData(ansi.c_str(), ansi.size() + 1);
+  ClipboardData wideData(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
 
-  try {
-    openClipboard();
-  } catch (...) {
-    GlobalFree(memory);
-    throw;
-  }
-  // The clipboard's owner must be this window for the data to stay; the
-  // ANSI form is made by Windows from the Unicode one.
+  // The clipboard's owner must be this window for the data to stay.
+  openClipboard();
   EmptyClipboard();
-  const bool placed = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  const bool placed = ansiData.placeAs(CF_TEXT) && wideData.placeAs(CF_UNICODETEXT);
   const DWORD error = GetLastError();
   CloseClipboard();
   if (!placed) {
-    GlobalFree(memory);  // still ours when the clipboard did not take it
     throwError(error);
   }
 }

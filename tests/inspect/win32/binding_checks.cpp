@@ -325,6 +325,12 @@ void checkClipboard() {
     const auto* wide = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
     CHECK(wide != nullptr && narrow(wide) == "Grüße\r\nZeile 2");
     GlobalUnlock(GetClipboardData(CF_UNICODETEXT));
+    // The standard text format holds the code page's bytes.
+    const auto* ansi = static_cast<const char*>(GlobalLock(GetClipboardData(CF_TEXT)));
+    CHECK(ansi != nullptr && std::string(ansi) ==
+                                 "Gr\xFC\xDF"
+                                 "e\r\nZeile 2");
+    GlobalUnlock(GetClipboardData(CF_TEXT));
     CloseClipboard();
   }
   window.clearClipboard();

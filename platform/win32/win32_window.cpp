@@ -88,9 +88,8 @@ int systemDpi() {
 
 // Movable global memory holding `bytes`, owned until the clipboard takes it.
 struct ClipboardData {
-  HGLOBAL memory = nullptr;
-  ClipboardData(const void* data, std::size_t bytes) {
-    memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  HGLOBAL memory;
+  ClipboardData(const void* data, std::size_t bytes) : memory(GlobalAlloc(GMEM_MOVEABLE, bytes)) {
     if (memory == nullptr) {
       throwLastError();
     }

@@ -123,18 +123,19 @@ class Env:
         self.driver = self.win32_build / "ui-driver.exe"
         self.old_control = self.win32_build / f"standin-mscomctl-{OLD_VERSION}.ocx"
 
-    def wine_env(self, prefix: Path, display: str | None = None, arch: str | None = None) -> dict[str, str]:
-        env = {k: v for k, v in os.environ.items() if not k.startswith(("LC_", "WINE", "DISPLAY"))}
-        # One locale everywhere, so that the ANSI code page is 1252 as on a
-        # German Windows, whatever the calling shell uses. No prefix asks to
-        # install Mono or Gecko, and none adds menu entries for the user.
-        env.update(LANG="C.UTF-8", WINEPREFIX=str(prefix), WINEDEBUG="-all",
-                   WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d")
-        if display:
-            env["DISPLAY"] = display
-        if arch:
-            env["WINEARCH"] = arch
-        return env
+
+def wine_environment(prefix: Path, display: str | None = None, arch: str | None = None) -> dict[str, str]:
+    env = {k: v for k, v in os.environ.items() if not k.startswith(("LC_", "WINE", "DISPLAY"))}
+    # One locale everywhere, so that the ANSI code page is 1252 as on a
+    # German Windows, whatever the calling shell uses. No prefix asks to
+    # install Mono or Gecko, and none adds menu entries for the user.
+    env.update(LANG="C.UTF-8", WINEPREFIX=str(prefix), WINEDEBUG="-all",
+               WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d")
+    if display:
+        env["DISPLAY"] = display
+    if arch:
+        env["WINEARCH"] = arch
+    return env
 
 
 def run_captured(cmd: list[str], env: dict[str, str], timeout: float) -> tuple[int, str, str]:
@@ -168,14 +169,22 @@ def kill_wineserver(env: dict[str, str]) -> None:
                    timeout=60, check=False)
 
 
-def check_available(env: Env, need_screen: bool) -> None:
+def wine_missing() -> str | None:
+    """Why this machine cannot run 32-bit Windows programs on a screen of
+    their own, or None when it can."""
     for tool in ("wine", "wineserver", "Xvfb"):
         if shutil.which(tool) is None:
-            raise Unavailable(f"{tool} is not installed (scripts/install-wine installs it)")
+            return f"{tool} is not installed (scripts/install-wine installs it)"
     loader = Path("/lib/ld-linux.so.2")
     if not loader.exists() or subprocess.run([str(loader), "--version"], stdout=subprocess.DEVNULL,
                                              stderr=subprocess.DEVNULL).returncode != 0:
-        raise Unavailable("this machine runs no 32-bit programs (scripts/install-wine sets that up)")
+        return "this machine runs no 32-bit programs (scripts/install-wine sets that up)"
+    return None
+
+
+def check_available(env: Env, need_screen: bool) -> None:
+    if why := wine_missing():
+        raise Unavailable(why)
     if need_screen and not Path("/usr/bin/import").exists():
         raise Unavailable("ImageMagick's import is missing")
     for path in (env.exe, env.driver, env.old_control):
@@ -238,7 +247,7 @@ def make_base(env: Env, arch: str) -> None:
     prefix = env.work / f"base-{arch}"
     shutil.rmtree(prefix, ignore_errors=True)
     prefix.parent.mkdir(parents=True, exist_ok=True)
-    wine = env.wine_env(prefix, arch=arch)
+    wine = wine_environment(prefix, arch=arch)
     try:
         run(["wine", "wineboot", "-i"], wine, 600, "wineboot")
         folder = system_folder(arch)
@@ -275,7 +284,7 @@ def make_machine(env: Env, arch: str, version: str) -> None:
     check((base / "system.reg").exists(), f"no base prefix {base}: its fixture has not run")
     prefix = machine_dir(env, arch, version)
     clone_prefix(base, prefix)
-    wine = env.wine_env(prefix)
+    wine = wine_environment(prefix)
     try:
         run(["wine", "winecfg", "-v", wine_version_name(arch, version)], wine, 120, "winecfg -v")
         wait_wineserver(wine)
@@ -305,7 +314,7 @@ class Session:
         try:
             if self.display is None:
                 self.display = self._stack.enter_context(virtual_screen())
-            self.wine = self.env.wine_env(self.prefix, self.display)
+            self.wine = wine_environment(self.prefix, self.display)
             self._stack.callback(kill_wineserver, self.wine)
             return self
         except BaseException:
@@ -594,6 +603,18 @@ def scenario_no_option(s: Session, texts: dict[str, str]) -> None:
     check(key20["exists"] and key21["exists"], "a key vanished although no option was selected")
 
 
+def failure_reason(box: dict, texts: dict[str, str], code: int, why: str) -> str:
+    """Checks the message of a stopped run; returns its reason, the code and
+    the system's description of it, as the error line repeats it."""
+    check_equal((box["title"], box["icon"], box["buttons"]), (texts["kFailureTitle"], "critical", ["OK"]),
+                "failure message")
+    head = texts["kFailureText"] + "\r\n"
+    check(box["text"].startswith(head), f"failure message text {box['text']!r}")
+    reason = box["text"][len(head):]
+    check(re.fullmatch(rf"{code}: \S.*", reason) is not None, f"failure {reason!r}: {why}")
+    return reason
+
+
 def scenario_failure(s: Session, texts: dict[str, str]) -> None:
     """A file already under the backup name makes the rename fail. The name
     holds the current second, so the next two minutes are all taken."""
@@ -608,13 +629,7 @@ def scenario_failure(s: Session, texts: dict[str, str]) -> None:
 
     _, box, failed, _, after, _, report_box, clip = s.drive(
         "click:cmdGo", "message-open", "dump", "message", "dump", "click:cmdStatus", "message", "clipboard")
-    check_equal((box["title"], box["icon"], box["buttons"]), (texts["kFailureTitle"], "critical", ["OK"]),
-                "failure message")
-    head = texts["kFailureText"] + "\r\n"
-    check(box["text"].startswith(head), f"failure message text {box['text']!r}")
-    reason = box["text"][len(head):]
-    check(re.fullmatch(r"183: \S.*", reason) is not None,
-          f"failure {reason!r}: the rename onto an existing file fails with 183 and a description")
+    reason = failure_reason(box, texts, 183, "the rename onto an existing file fails with 183 and a description")
 
     lines = elements(after)["lstStatus"]["lines"]
     check_equal(lines[:2], [texts["kStatusDeleteKey"], texts["kStatusUnregister"]], "first status lines")
@@ -762,13 +777,7 @@ def scenario_no_admin(s: Session, texts: dict[str, str]) -> None:
     run_as_plain_user(s)
     _, expect, _ = start_and_survey(s, texts)
     _, box, _, after, _, _ = s.drive("click:cmdGo", "message-open", "message", "dump", "click:cmdExit", "ended")
-    check_equal((box["title"], box["icon"], box["buttons"]), (texts["kFailureTitle"], "critical", ["OK"]),
-                "failure message")
-    head = texts["kFailureText"] + "\r\n"
-    check(box["text"].startswith(head), f"failure message text {box['text']!r}")
-    reason = box["text"][len(head):]
-    check(re.fullmatch(r"5: \S.*", reason) is not None,
-          f"failure {reason!r}: a refused rename is access denied, 5, with a description")
+    reason = failure_reason(box, texts, 5, "a refused rename is access denied, 5, with a description")
     lines = elements(after)["lstStatus"]["lines"]
     check_equal(lines[:2], [texts["kStatusDeleteKey"], texts["kStatusUnregister"]], "first status lines")
     check(lines[2].startswith(texts["kStatusRenamePrefix"]), f"rename line {lines[2]!r}")

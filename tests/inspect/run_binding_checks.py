@@ -13,7 +13,9 @@ import subprocess
 import sys
 from pathlib import Path
 
-# The Wine tests' own screen, environment and availability check.
+# The Wine tests' own screen, environment and availability check, imported
+# without leaving compiled files in the source tree.
+sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "wine"))
 from wine_e2e import SKIP, kill_wineserver, virtual_screen, wine_environment, wine_missing  # noqa: E402
 

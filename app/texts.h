@@ -63,4 +63,11 @@ inline constexpr char kNotSelected[] = "nicht ausgewählt";
 inline constexpr char kReportCopiedText[] = "Die Statusmeldung wurde in die Zwischenablage kopiert!";
 inline constexpr char kReportCopiedTitle[] = "Status kopieren";
 
+// A test build, which carries the stand-in control, started outside Wine.
+inline constexpr char kStandinBuildTitle[] = "Ocxmedic - Testversion";
+inline constexpr char kStandinBuildText[] =
+    "Dieses Programm ist eine Testversion. Es enthält statt der Microsoft-Datei MSCOMCTL.OCX nur einen "
+    "Platzhalter für automatische Tests und würde Ihr System beschädigen.\r\n\r\n"
+    "Das Programm wird jetzt beendet, ohne etwas zu verändern. Bitte verwenden Sie die freigegebene Version.";
+
 }  // namespace ocx::texts

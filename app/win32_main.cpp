@@ -3,6 +3,7 @@
 #include "app/frm_main.h"
 #include "app/frm_main_ids.h"
 #include "app/frm_main_layout.h"
+#include "app/standin_guard.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_window.h"
 #include "resources/resource_ids.h"
@@ -37,6 +38,11 @@ int run(HINSTANCE instance) {
   Win32OsFacts os;
   Win32Clock clock;
   Platform platform{registry, window, files, versions, shell, resources, processes, os, clock};
+#ifdef OCXMEDIC_CARRIES_STANDIN
+  if (!StandinBuildMayRun(os, window)) {
+    return 1;
+  }
+#endif
 
   frmMain form(platform);
   window.onClick(frm_main::cmdGo, [&form] { form.cmdGo_Click(); });

@@ -53,8 +53,12 @@ double leadingNumber(std::string_view text) {
 // front of the whole pattern.
 std::string withPattern(std::int32_t number, const char* before) {
   const std::int64_t wide = number;
-  const std::string digits = std::to_string(wide < 0 ? -wide : wide);
-  return (wide < 0 ? "-" : "") + std::string(before) + digits + ".";
+  std::string text;
+  if (wide < 0) text += '-';
+  text += before;
+  text += std::to_string(wide < 0 ? -wide : wide);
+  text += '.';
+  return text;
 }
 
 }  // namespace

@@ -128,7 +128,12 @@ class ProfileReader {
     failAt(doc_.keyPosition(at), message);
   }
 
-  static std::string nameOf(const std::string& at) { return "\"" + at.substr(at.empty() ? 0 : 1) + "\""; }
+  static std::string nameOf(const std::string& at) {
+    std::string name = "\"";
+    name.append(at, at.empty() ? 0 : 1);
+    name += '"';
+    return name;
+  }
 
   std::vector<std::string> keysInTextOrder(const std::string& at, const json& object) const {
     std::vector<std::string> keys;

@@ -89,7 +89,8 @@ TEST_P(BadProfileTest, RefusedWithItsPositionBeforeAnythingRuns) {
   ASSERT_FALSE(outcome.err.empty());
   EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << "one line, ended by a line break: " << outcome.err;
 
-  const std::string where = ":" + std::to_string(bad.line) + ":" + std::to_string(bad.column) + ": ";
+  std::string where = ":";
+  where += std::to_string(bad.line) + ":" + std::to_string(bad.column) + ": ";
   // The registry file may be named as the profile gives it or as resolved.
   const std::vector<std::string> prefixes =
       bad.blame == Blame::Profile ? std::vector<std::string>{"ocxmedic-sim: " + given + where}

@@ -17,6 +17,13 @@ constexpr std::uint32_t kHighBit = 0x80000000u;
 // Deeper than the three levels of type, name and language means a loop.
 constexpr int kMaxResourceDepth = 3;
 
+// An ordinal or a numeric resource identifier as the reader names it: "#14".
+std::string numbered(std::uint32_t number) {
+  std::string name = "#";
+  name += std::to_string(number);
+  return name;
+}
+
 [[noreturn]] void malformed(const std::string& what) {
   throw std::runtime_error("malformed PE image: " + what);
 }
@@ -119,8 +126,7 @@ std::vector<Import> PeImage::imports() const {
       if (thunk == 0) {
         break;
       }
-      import.functions.push_back((thunk & kHighBit) != 0 ? "#" + std::to_string(thunk & 0xffff)
-                                                         : cString(offsetOf(thunk) + 2));
+      import.functions.push_back((thunk & kHighBit) != 0 ? numbered(thunk & 0xffff) : cString(offsetOf(thunk) + 2));
     }
     result.push_back(std::move(import));
   }
@@ -143,7 +149,7 @@ std::vector<std::string> PeImage::exportedNames() const {
 
 ResourceKey PeImage::resourceKey(std::uint32_t entryName, std::size_t resourceBase) const {
   if ((entryName & kHighBit) == 0) {
-    return "#" + std::to_string(entryName);
+    return numbered(entryName);
   }
   const std::size_t at = resourceBase + (entryName & ~kHighBit);
   const std::uint16_t length = u16(at);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/texts.h"
+#include "resources/version.h"
 #include "session_fixture.h"
 
 namespace ocx {
@@ -13,7 +14,7 @@ namespace {
 
 using testing::startSession;
 
-const std::string kCaption = std::string(texts::kWindowCaption) + " 1.0.6";
+const std::string kCaption = std::string(texts::kWindowCaption) + " " + OCXMEDIC_VERSION_SHORT;
 
 TEST(LoadSequence, ShowsTheWindowOnceSurveyedWithTheVersionInTheCaption) {
   auto session = startSession();

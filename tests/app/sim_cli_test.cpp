@@ -10,6 +10,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "resources/version.h"
+
 namespace {
 
 struct Outcome {
@@ -50,11 +52,12 @@ const nlohmann::json kNothing = nlohmann::json::array();
 TEST(SimCommandLine, WithoutActionsShowsTheSurveyedWindow) {
   const auto result = runJson("");
   expectMembers(result, {{"ended", false}, {"messages", kNothing}, {"clipboard", nullptr}, {"processes", kNothing}});
-  expectMembers(result["window"],
-                {{"caption", "Lumarest Professional - Vantrellis - Problemlösung zum Microsoft Update 1.0.6"},
-                 {"visible", true},
-                 {"cursor", "default"},
-                 {"focus", "cmdGo"}});
+  expectMembers(
+      result["window"],
+      {{"caption", "Lumarest Professional - Vantrellis - Problemlösung zum Microsoft Update " OCXMEDIC_VERSION_SHORT},
+       {"visible", true},
+       {"cursor", "default"},
+       {"focus", "cmdGo"}});
   const auto& elements = result["window"]["elements"];
   EXPECT_EQ(elements.size(), 22u);
   expectMembers(elements, {{"cmdGo", {{"kind", "button"}, {"caption", "Bugfix durchführen"}, {"enabled", true}}},

@@ -11,6 +11,7 @@
 #include <iterator>
 #include <set>
 
+#include "resources/version.h"
 #include "tools/pe-inspect/pe_image.h"
 
 namespace ocx::inspect {
@@ -118,12 +119,13 @@ TEST_F(ExeInspection, ImportsNothingThatXpLacks) {
   }
 }
 
-TEST_F(ExeInspection, VersionRecordIs1_0_0_6InGerman) {
+TEST_F(ExeInspection, VersionRecordIsTheProjectVersionInGerman) {
   const auto resource = image().findResource("#16", "#1", kGerman);
   ASSERT_TRUE(resource) << "no German version record";
   const VersionNode root = parseVersionResource(resource->data);
   EXPECT_EQ(root.key, u"VS_VERSION_INFO");
-  EXPECT_EQ(fileVersion(root), "1.0.0.6");
+  EXPECT_EQ(fileVersion(root), std::to_string(OCXMEDIC_VERSION_MAJOR) + "." + std::to_string(OCXMEDIC_VERSION_MINOR) +
+                                   ".0." + std::to_string(OCXMEDIC_VERSION_REVISION));
 
   const VersionNode* stringInfo = root.child(u"StringFileInfo");
   ASSERT_NE(stringInfo, nullptr);
@@ -131,7 +133,8 @@ TEST_F(ExeInspection, VersionRecordIs1_0_0_6InGerman) {
   ASSERT_NE(german, nullptr) << "no German block in code page 1252";
   const VersionNode* fileVersionText = german->child(u"FileVersion");
   ASSERT_NE(fileVersionText, nullptr);
-  EXPECT_EQ(fileVersionText->text(), u"1.00.0006");
+  const std::string text = OCXMEDIC_VERSION_TEXT;
+  EXPECT_EQ(fileVersionText->text(), std::u16string(text.begin(), text.end()));
   // The umlaut must survive the resource compiler's code page.
   const VersionNode* description = german->child(u"FileDescription");
   ASSERT_NE(description, nullptr);
@@ -182,7 +185,9 @@ TEST_F(ExeInspection, IconHas16And32PixelImagesIn16And256Colours) {
     const int id = entry[12] | entry[13] << 8;
     SCOPED_TRACE("icon " + std::to_string(id));
     // The image itself must say the same as the group's entry.
-    const auto icon = image().findResource("#3", "#" + std::to_string(id));
+    std::string name = "#";
+    name += std::to_string(id);
+    const auto icon = image().findResource("#3", name);
     ASSERT_TRUE(icon);
     const std::vector<std::uint8_t> bitmap(icon->data.begin(), icon->data.end());
     ASSERT_GE(bitmap.size(), 40u);

@@ -106,6 +106,10 @@ def load_texts(source_dir: Path) -> dict[str, str]:
             m.group(1), m.group(1)), lit) for lit in literals)
     for needed in ("kWindowCaption", "kDoneText", "kRowWindows"):
         check(needed in texts, f"app/texts.h has no {needed}")
+    # The version the caption ends in is the project's.
+    project = re.search(r"project\(Ocxmedic VERSION ([0-9.]+)", (source_dir / "CMakeLists.txt").read_text())
+    check(project is not None, "CMakeLists.txt names no project version")
+    texts["version"] = project.group(1)
     return texts
 
 
@@ -508,7 +512,7 @@ def start_and_survey(s: Session, texts: dict[str, str], exe: Path | None = None,
     dump, facts = s.drive("dump", "osfacts")
     check_reported_version(facts, wine_version_name(s.arch, s.version))
     expect = Expect(texts, s.arch, s.version, facts)
-    check_equal(dump["caption"], texts["kWindowCaption"] + " 1.0.6", "caption")
+    check_equal(dump["caption"], texts["kWindowCaption"] + " " + texts["version"], "caption")
     shown = elements(dump)
     name = product_name(s.env, facts, shown["lblSysInfoText(0)"]["text"], expect)
     values = expect.survey_values(name)

@@ -57,9 +57,13 @@ class SimFileSystem final : public FileSystem {
   void copyFile(const std::string& from, const std::string& to) override;
   void writeNewFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
   std::uint64_t fileLength(const std::string& path) override;
-  std::vector<std::uint8_t> readFile(const std::string& path) override;
+  std::unique_ptr<HeldFile> holdFile(const std::string& path) override;
 
  private:
+  class Held;
+
+  // Whether the program holds the file or a file below the folder open.
+  [[nodiscard]] bool heldAtOrBelow(const std::string& fullPath) const;
   [[nodiscard]] bool isDirectory(const std::string& fullPath) const;
   [[nodiscard]] bool isProtected(const std::string& fullPath) const;
   // The resolved path of an existing file or folder; throws 3 or 2.
@@ -73,6 +77,7 @@ class SimFileSystem final : public FileSystem {
   DiskSettings settings_;
   std::optional<ContentFingerprint> payload_;
   std::map<std::string, DiskEntry> entries_;  // by pathKey
+  std::map<std::string, int> holds_;          // open handles by pathKey
 };
 
 }  // namespace ocx::sim

@@ -278,4 +278,17 @@ bool SimFileSystem::heldAtOrBelow(const std::string& fullPath) const {
   return std::any_of(holds_.begin(), holds_.end(), [&](const auto& item) { return isAtOrBelow(item.first, fullPath); });
 }
 
+void SimFileSystem::overwriteFromOutside(const std::string& path) {
+  const std::string full = resolve(path);
+  const auto it = full.empty() ? entries_.end() : entries_.find(pathKey(full));
+  if (it == entries_.end()) {
+    return;
+  }
+  DiskEntry& e = it->second;
+  if (e.directory || e.readonly || e.locked || e.content->size == 0 || heldAtOrBelow(full)) {
+    return;
+  }
+  e.content = std::make_shared<FileContent>(overwritten(*e.content));
+}
+
 }  // namespace ocx::sim

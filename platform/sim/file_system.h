@@ -59,6 +59,11 @@ class SimFileSystem final : public FileSystem {
   std::uint64_t fileLength(const std::string& path) override;
   std::unique_ptr<HeldFile> holdFile(const std::string& path) override;
 
+  // Another process overwrites the file with other bytes of the same length
+  // (see overwritten()). A missing, empty, read-only, locked or held file is
+  // left as it is, and so is a folder.
+  void overwriteFromOutside(const std::string& path);
+
  private:
   class Held;
 

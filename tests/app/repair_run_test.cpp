@@ -178,6 +178,7 @@ TEST(RepairRun, AChangedTemporaryCopyStopsTheRunBeforeTheReplacement) {
     const char* name;
     std::function<void(sim::Machine&)> change;
   } rows[] = {
+      {"overwritten by another process", [](sim::Machine& m) { m.overwriteFromOutside(kTempCopyPath); }},
       {"replaced by the installed control", [](sim::Machine& m) { m.files().copyFile(kInstalledPath, kTempCopyPath); }},
       {"cut short", [](sim::Machine& m) { m.files().writeNewFile(kTempCopyPath, std::vector<std::uint8_t>(7, 'M')); }},
   };

@@ -188,6 +188,7 @@ TEST(FileSystem, AHeldFileCannotChangeUntilItIsLetGo) {
   EXPECT_EQ(errorOf([&] { files.renameFile("C:\\Data", "C:\\Moved"); }), 32u);
   EXPECT_EQ(errorOf([&] { files.writeNewFile(path, bytesOf("other")); }), 32u);
   EXPECT_EQ(errorOf([&] { files.copyFile("C:\\Data\\ReadOnly.txt", path); }), 32u);
+  machine->overwriteFromOutside(path);
   EXPECT_EQ(machine->toJson(), before);
   EXPECT_EQ(files.holdFile(path)->bytes(), held->bytes());
 
@@ -195,6 +196,51 @@ TEST(FileSystem, AHeldFileCannotChangeUntilItIsLetGo) {
   held.reset();
   files.deleteFile(path);
   EXPECT_FALSE(files.findFirstFile(path));
+}
+
+// Another process overwrites a file in place: same size and version, other
+// bytes each time, and its self-registration gone. Its rights are its own,
+// so a user without administrator rights on this machine makes no difference.
+TEST(FileSystem, OverwriteFromOutsideChangesOnlyAWritableFile) {
+  const std::string control = "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX";
+  const struct {
+    const char* path;
+    bool changes;
+  } cases[] = {
+      {"C:\\Windows\\SysWOW64\\mscomctl.ocx", true},
+      {"..\\..\\..\\Windows\\SysWOW64\\MSCOMCTL.OCX", true},  // from C:\Users\Administrator\Desktop
+      {"C:\\Windows\\SysWOW64\\Nope.ocx", false},
+      {"C:\\Data\\ReadOnly.txt", false},
+      {"C:\\Data\\Locked.ocx", false},
+      {"C:\\Data\\Sub", false},
+      {"", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    auto machine = machineFrom(diskProfile(false));
+    const auto files = machine->toJson()["files"];
+    const auto bytes = [&] { return machine->files().holdFile(control)->bytes(); };
+    const auto original = bytes();
+    machine->overwriteFromOutside(c.path);
+    EXPECT_EQ(machine->toJson()["files"], files) << "sizes and versions stay";
+    if (!c.changes) {
+      EXPECT_EQ(bytes(), original);
+      continue;
+    }
+    const auto first = bytes();
+    machine->overwriteFromOutside(c.path);
+    const auto second = bytes();
+    for (std::size_t i = 0; i < original.size(); ++i) {
+      ASSERT_NE(first[i], original[i]) << "byte " << i;
+      ASSERT_NE(second[i], first[i]) << "byte " << i;
+    }
+  }
+
+  auto machine = machineFrom("{}");
+  const std::string registry = registryOf(*machine);
+  machine->overwriteFromOutside(control);
+  machine->processes().startProcess("regsvr32 /s /u \"" + control + "\"", window_style::kMinimizedFocus, {});
+  EXPECT_EQ(registryOf(*machine), registry) << "the overwritten control still unregistered itself";
 }
 
 TEST(VersionBlock, MalformedBlocksGiveNoRecordAndLeaveItAlone) {

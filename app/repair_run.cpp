@@ -3,6 +3,7 @@
 // lstStatus before it acts. The first failure stops the run; what is done
 // stays done.
 #include <exception>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -61,12 +62,18 @@ void frmMain::cmdGo_Click() {
     const bool newExists = bugfix_.FileExists(newControl);
     const bool installedExists = bugfix_.FileExists(installed);
     if (run && newExists && installedExists) {
+      // Checked before anything is touched: a copy that fails the check
+      // leaves the installed control in place and registered. Held from
+      // here, it cannot change before it is copied.
+      std::unique_ptr<HeldFile> carried = bugfix_.HoldCarriedControl(newControl);
       window.appendLine(lstStatus, texts::kStatusUnregister);
       bugfix_.RegisterControl(installed, true, true);
       window.appendLine(lstStatus, std::string(texts::kStatusRenamePrefix) + backupName + texts::kStatusEllipsis);
       platform_.files.renameFile(installed, backupPath);
       window.appendLine(lstStatus, texts::kStatusCopy);
-      bugfix_.CopyCarriedControl(newControl, installed);
+      carried->copyTo(installed);
+      // Only without our handle can the copy be deleted.
+      carried.reset();
       try {
         platform_.files.deleteFile(newControl);
       } catch (const PlatformError&) {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -138,17 +139,18 @@ void modBugfix::ExtractNewControl() {
   }
 }
 
-void modBugfix::CopyCarriedControl(const std::string& tempCopy, const std::string& installedPath) {
+std::unique_ptr<HeldFile> modBugfix::HoldCarriedControl(const std::string& tempCopy) {
   // The temporary folder belongs to the user, the system folder does not:
   // whatever changed the copy since we wrote it must not be installed and
   // registered as a system control by a program running as administrator.
   constexpr std::uint32_t kInvalidData = 13;
+  std::unique_ptr<HeldFile> copy = platform_.files.holdFile(tempCopy);
   const std::vector<std::uint8_t> carried =
       platform_.resources.resourceBytes(control_names::kResourceType, control_names::kResourceId);
-  if (platform_.files.readFile(tempCopy) != carried) {
+  if (copy->bytes() != carried) {
     throw PlatformError(kInvalidData, platform_.os.systemMessage(kInvalidData));
   }
-  platform_.files.copyFile(tempCopy, installedPath);
+  return copy;
 }
 
 void modBugfix::RegisterControl(const std::string& path, bool Unregister, bool Silent) {

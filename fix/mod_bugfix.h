@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/platform.h"
@@ -51,9 +52,10 @@ class modBugfix {
   [[nodiscard]] bool FileExists(const std::string& path);
   void ExtractNewControl();
   void RegisterControl(const std::string& path, bool Unregister, bool Silent);
-  // Copies the temporary copy over the installed control, but only while it
-  // still holds exactly the carried bytes; throws PlatformError otherwise.
-  void CopyCarriedControl(const std::string& tempCopy, const std::string& installedPath);
+  // The temporary copy, held so that it cannot change, once it is found to
+  // hold exactly the carried bytes; throws PlatformError otherwise (13 when
+  // the bytes differ). Copy the control from it, not from the path.
+  [[nodiscard]] std::unique_ptr<HeldFile> HoldCarriedControl(const std::string& tempCopy);
 
   // Type-library keys.
   [[nodiscard]] bool TypeLib20Exists();

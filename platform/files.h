@@ -7,11 +7,28 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
 namespace ocx {
+
+// A file that this program holds open for reading. Until the object is
+// destroyed, others may still read the file, but nobody, this program
+// included, can write, rename or delete it: what was read is what the file
+// holds.
+class HeldFile {
+ public:
+  virtual ~HeldFile() = default;
+
+  // The whole content, read through the held handle when it was opened.
+  [[nodiscard]] virtual const std::vector<std::uint8_t>& bytes() const = 0;
+
+  // Writes exactly bytes() over `to`, replacing a file that is there; fails
+  // where copyFile from the held file to `to` would.
+  virtual void copyTo(const std::string& to) = 0;
+};
 
 class FileSystem {
  public:
@@ -44,9 +61,10 @@ class FileSystem {
   // The length of the file in bytes.
   [[nodiscard]] virtual std::uint64_t fileLength(const std::string& path) = 0;
 
-  // The whole content of the file. A file that another process holds open
-  // can still be read.
-  [[nodiscard]] virtual std::vector<std::uint8_t> readFile(const std::string& path) = 0;
+  // Opens the file for reading, shared with readers only, and reads it whole.
+  // Fails with 32 while another process has the file open for writing. The
+  // held file must not outlive this object.
+  [[nodiscard]] virtual std::unique_ptr<HeldFile> holdFile(const std::string& path) = 0;
 };
 
 }  // namespace ocx

@@ -32,6 +32,9 @@ constexpr char kUsage[] =
     "  close           the window's close box\n"
     "  set:NAME=V      set check box NAME to Value V (0, 1 or 2)\n"
     "  enable:NAME=B   set Enabled of a check box or button to B (0 or 1)\n"
+    "  tamper:PATH     another process overwrites the file PATH (absolute or\n"
+    "                  relative to the current folder) with other bytes of the\n"
+    "                  same length, no longer self-registering\n"
     "\n"
     "Without actions, on a terminal, the window is run interactively.\n";
 

@@ -59,6 +59,12 @@ UserAction parseUserAction(const std::string& text) {
   if (colon != std::string_view::npos && verb == "enable") {
     return assignment(UserAction::Kind::Enable, action, argument, {ElementKind::CheckBox, ElementKind::Button}, 1);
   }
+  if (colon != std::string_view::npos && verb == "tamper") {
+    if (argument.empty()) {
+      throw CommandLineError("missing PATH in action: " + text);
+    }
+    return {UserAction::Kind::Tamper, kWindowItself, 0, std::string(argument)};
+  }
   throw CommandLineError("unknown action: " + text);
 }
 
@@ -68,6 +74,9 @@ void perform(Session& session, const UserAction& action) {
   switch (action.kind) {
     case UserAction::Kind::Close:
       form.Form_Unload();
+      return;
+    case UserAction::Kind::Tamper:
+      session.machine().overwriteFromOutside(action.path);
       return;
     case UserAction::Kind::Enable:
       passOver([&] { window.setEnabled(action.element, action.value != 0); });

@@ -11,10 +11,11 @@
 namespace ocx::sim {
 
 struct UserAction {
-  enum class Kind { Click, Close, Set, Enable };
+  enum class Kind { Click, Close, Set, Enable, Tamper };
   Kind kind;
   ElementId element = kWindowItself;
   int value = 0;
+  std::string path{};  // the file another process overwrites
 };
 
 // A command line that cannot be run; what() says why.
@@ -23,7 +24,8 @@ class CommandLineError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// "click:cmdGo", "close", "set:chkKillRegPath=0", "enable:cmdGo=1".
+// "click:cmdGo", "close", "set:chkKillRegPath=0", "enable:cmdGo=1",
+// "tamper:C:\Temp\MSCOMCTL.OCX".
 UserAction parseUserAction(const std::string& text);
 
 // Performs the action; a disabled target ignores it, as it would a user.

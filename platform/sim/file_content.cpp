@@ -34,7 +34,18 @@ std::vector<std::uint8_t> generateBytes(const FileContent& content) {
     bytes[0] = 'M';
     bytes[1] = 'Z';
   }
+  // Overwrite n and n + 1 give each byte a different non-zero mask, so every
+  // byte differs from the one before, whatever the size.
+  if (content.overwrites != 0) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      bytes[i] ^= static_cast<std::uint8_t>((content.overwrites - 1 + i) % 255 + 1);
+    }
+  }
   return bytes;
+}
+
+FileContent overwritten(const FileContent& content) {
+  return {content.size, content.version, std::nullopt, static_cast<std::uint8_t>(content.overwrites % 255 + 1)};
 }
 
 bool ContentFingerprint::matches(std::span<const std::uint8_t> bytes) const {

@@ -22,11 +22,19 @@ struct FileContent {
   // Key paths (from the root's long name) the file's self-registration
   // creates; nothing when the file does not register itself.
   std::optional<std::vector<std::string>> registers;
+  // Bumped each time another process overwrites the file in place with
+  // other bytes of the same length (after 255 it starts again at 1).
+  std::uint8_t overwrites = 0;
 };
 
 // The content's bytes: the same description gives the same bytes, and
-// contents that differ in version give different bytes.
+// contents that differ in version give different bytes. An overwrite
+// changes every byte, and so does the next one.
 std::vector<std::uint8_t> generateBytes(const FileContent& content);
+
+// The content that another process leaves when it overwrites `content`:
+// same size and version information, other bytes, no self-registration.
+FileContent overwritten(const FileContent& content);
 
 // Recognises the bytes of one generated content without keeping them.
 class ContentFingerprint {

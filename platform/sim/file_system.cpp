@@ -135,7 +135,7 @@ void SimFileSystem::deleteFile(const std::string& path) {
   if (e.directory || isProtected(full) || e.readonly) {
     fail(kAccessDenied);
   }
-  if (e.locked) {
+  if (e.locked || heldAtOrBelow(full)) {
     fail(kSharingViolation);
   }
   entries_.erase(pathKey(full));
@@ -149,7 +149,7 @@ void SimFileSystem::renameFile(const std::string& from, const std::string& to) {
   if (isProtected(source)) {
     fail(kAccessDenied);
   }
-  if (moving.locked) {
+  if (moving.locked || heldAtOrBelow(source)) {
     fail(kSharingViolation);
   }
   requireParent(target);
@@ -201,7 +201,7 @@ void SimFileSystem::copyFile(const std::string& from, const std::string& to) {
   if (isProtected(target) || (old != nullptr && (old->directory || old->readonly))) {
     fail(kAccessDenied);
   }
-  if (old != nullptr && old->locked) {
+  if (old != nullptr && (old->locked || heldAtOrBelow(target))) {
     fail(kSharingViolation);
   }
   // The copy keeps the attributes of its source, the name of a file it
@@ -218,7 +218,7 @@ void SimFileSystem::writeNewFile(const std::string& path, std::span<const std::u
   if (isProtected(full) || (old != nullptr && (old->directory || old->readonly))) {
     fail(kAccessDenied);
   }
-  if (old != nullptr && old->locked) {
+  if (old != nullptr && (old->locked || heldAtOrBelow(full))) {
     fail(kSharingViolation);
   }
   std::shared_ptr<const FileContent> content;
@@ -238,12 +238,57 @@ std::uint64_t SimFileSystem::fileLength(const std::string& path) {
   return e.directory ? 0 : e.content->size;
 }
 
-std::vector<std::uint8_t> SimFileSystem::readFile(const std::string& path) {
-  const DiskEntry& e = *entry(existing(resolve(path)));
+// The source stays held, so nothing can have changed it since it was read:
+// copying it is copying what was read. A locked source still refuses the
+// copy, as the machine's other copies do.
+class SimFileSystem::Held final : public HeldFile {
+ public:
+  Held(SimFileSystem& disk, std::string fullPath, std::vector<std::uint8_t> bytes)
+      : disk_(disk), path_(std::move(fullPath)), bytes_(std::move(bytes)) {
+    ++disk_.holds_[pathKey(path_)];
+  }
+  Held(const Held&) = delete;
+  Held& operator=(const Held&) = delete;
+  ~Held() override {
+    const auto it = disk_.holds_.find(pathKey(path_));
+    if (--it->second == 0) {
+      disk_.holds_.erase(it);
+    }
+  }
+
+  const std::vector<std::uint8_t>& bytes() const override { return bytes_; }
+  void copyTo(const std::string& to) override { disk_.copyFile(path_, to); }
+
+ private:
+  SimFileSystem& disk_;
+  std::string path_;
+  std::vector<std::uint8_t> bytes_;
+};
+
+std::unique_ptr<HeldFile> SimFileSystem::holdFile(const std::string& path) {
+  const std::string full = resolve(path);
+  const DiskEntry& e = *entry(existing(full));
   if (e.directory) {
     fail(kAccessDenied);
   }
-  return generateBytes(*e.content);
+  return std::make_unique<Held>(*this, full, generateBytes(*e.content));
+}
+
+bool SimFileSystem::heldAtOrBelow(const std::string& fullPath) const {
+  return std::any_of(holds_.begin(), holds_.end(), [&](const auto& item) { return isAtOrBelow(item.first, fullPath); });
+}
+
+void SimFileSystem::overwriteFromOutside(const std::string& path) {
+  const std::string full = resolve(path);
+  const auto it = full.empty() ? entries_.end() : entries_.find(pathKey(full));
+  if (it == entries_.end()) {
+    return;
+  }
+  DiskEntry& e = it->second;
+  if (e.directory || e.readonly || e.locked || e.content->size == 0 || heldAtOrBelow(full)) {
+    return;
+  }
+  e.content = std::make_shared<FileContent>(overwritten(*e.content));
 }
 
 }  // namespace ocx::sim

@@ -57,9 +57,18 @@ class SimFileSystem final : public FileSystem {
   void copyFile(const std::string& from, const std::string& to) override;
   void writeNewFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
   std::uint64_t fileLength(const std::string& path) override;
-  std::vector<std::uint8_t> readFile(const std::string& path) override;
+  std::unique_ptr<HeldFile> holdFile(const std::string& path) override;
+
+  // Another process overwrites the file with other bytes of the same length
+  // (see overwritten()). A missing, empty, read-only, locked or held file is
+  // left as it is, and so is a folder.
+  void overwriteFromOutside(const std::string& path);
 
  private:
+  class Held;
+
+  // Whether the program holds the file or a file below the folder open.
+  [[nodiscard]] bool heldAtOrBelow(const std::string& fullPath) const;
   [[nodiscard]] bool isDirectory(const std::string& fullPath) const;
   [[nodiscard]] bool isProtected(const std::string& fullPath) const;
   // The resolved path of an existing file or folder; throws 3 or 2.
@@ -73,6 +82,7 @@ class SimFileSystem final : public FileSystem {
   DiskSettings settings_;
   std::optional<ContentFingerprint> payload_;
   std::map<std::string, DiskEntry> entries_;  // by pathKey
+  std::map<std::string, int> holds_;          // open handles by pathKey
 };
 
 }  // namespace ocx::sim

@@ -74,6 +74,8 @@ class SimMachine final : public Machine {
   OsFacts& os() override { return os_; }
   Clock& clock() override { return clock_; }
 
+  void overwriteFromOutside(const std::string& path) override { disk_.overwriteFromOutside(path); }
+
   std::optional<std::uint32_t> takeFault(std::string_view op, const std::string& path) override {
     if (isFileFaultOp(op) && !path.empty()) {
       return faults_.take(op, {disk_.resolve(path)});

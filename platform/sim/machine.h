@@ -62,6 +62,12 @@ class Machine {
   virtual OsFacts& os() = 0;
   virtual Clock& clock() = 0;
 
+  // Another process overwrites the file `path` (resolved against the
+  // current folder) with other bytes of the same length: its version
+  // information stays, its self-registration is gone. A missing, read-only
+  // or locked file is left as it is. Nothing of this reaches the program.
+  virtual void overwriteFromOutside(const std::string& path) = 0;
+
   // When a configured fault matches `op` on `path`, counts it and gives its
   // error code; the caller then fails without changing anything.
   virtual std::optional<std::uint32_t> takeFault(std::string_view op, const std::string& path) = 0;

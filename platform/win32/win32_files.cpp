@@ -1,9 +1,54 @@
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "platform/win32/win32_platform.h"
 
 namespace ocx::win32 {
+
+namespace {
+
+std::vector<std::uint8_t> readToEnd(HANDLE file) {
+  std::vector<std::uint8_t> bytes;
+  std::uint8_t chunk[64 * 1024];
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(file, chunk, sizeof chunk, &read, nullptr)) {
+      throwLastError();
+    }
+    if (read == 0) {
+      return bytes;
+    }
+    bytes.insert(bytes.end(), chunk, chunk + read);
+  }
+}
+
+// Without FILE_SHARE_WRITE and FILE_SHARE_DELETE nobody can open the file to
+// change, rename or delete it while the handle is open, and the open itself
+// fails while someone has the file open for writing. The copy writes what
+// was read through the handle, not whatever the path names by then.
+class Win32HeldFile final : public HeldFile {
+ public:
+  Win32HeldFile(FileSystem& files, const std::string& path)
+      : files_(files),
+        file_(CreateFileA(toAnsi(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr)) {
+    if (!file_) {
+      throwLastError();
+    }
+    bytes_ = readToEnd(file_.get());
+  }
+
+  const std::vector<std::uint8_t>& bytes() const override { return bytes_; }
+  void copyTo(const std::string& to) override { files_.writeNewFile(to, bytes_); }
+
+ private:
+  FileSystem& files_;
+  ScopedKernelHandle file_;
+  std::vector<std::uint8_t> bytes_;
+};
+
+}  // namespace
 
 bool Win32FileSystem::findFirstFile(const std::string& pattern) {
   WIN32_FIND_DATAA found{};
@@ -71,26 +116,8 @@ std::uint64_t Win32FileSystem::fileLength(const std::string& path) {
   return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-std::vector<std::uint8_t> Win32FileSystem::readFile(const std::string& path) {
-  // Sharing read and write lets a file that another process has open be
-  // read, as the program's other file operations can.
-  ScopedKernelHandle file(CreateFileA(toAnsi(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
-    throwLastError();
-  }
-  std::vector<std::uint8_t> bytes;
-  std::uint8_t chunk[64 * 1024];
-  for (;;) {
-    DWORD read = 0;
-    if (!ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr)) {
-      throwLastError();
-    }
-    if (read == 0) {
-      return bytes;
-    }
-    bytes.insert(bytes.end(), chunk, chunk + read);
-  }
+std::unique_ptr<HeldFile> Win32FileSystem::holdFile(const std::string& path) {
+  return std::make_unique<Win32HeldFile>(*this, path);
 }
 
 }  // namespace ocx::win32

@@ -46,7 +46,7 @@ class Win32FileSystem final : public FileSystem {
   // A write that fails part-way removes what it wrote.
   void writeNewFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
   std::uint64_t fileLength(const std::string& path) override;
-  std::vector<std::uint8_t> readFile(const std::string& path) override;
+  std::unique_ptr<HeldFile> holdFile(const std::string& path) override;
 };
 
 class Win32VersionInfo final : public VersionInfo {

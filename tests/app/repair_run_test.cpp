@@ -2,6 +2,8 @@
 // the machine holds afterwards.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/texts.h"
 #include "session_fixture.h"
 
@@ -120,16 +122,14 @@ TEST(RepairRun, ReplacementWithoutTheInstalledFileIsSkippedButReRegistrationStil
 }
 
 // Runs that stop: at the rename the old control stays in place; at the
-// copy, whether it fails or the temporary copy no longer holds the carried
-// control, it stays under its backup name and nothing takes its place.
-// The key removal and the unregistration already done stay done.
+// copy it stays under its backup name and nothing takes its place. The key
+// removal and the unregistration already done stay done.
 TEST(RepairRun, AStoppedRunReportsTheCodeAndStaysOpen) {
   const struct {
     const char* name;
     const char* members;
     bool atCopy;
     const char* reason;
-    bool plantChangedCopy = false;
   } rows[] = {
       {"backup exists",
        R"("files": [{"path": "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX", "version": [6, 1, 98, 33], "size": 1066928},
@@ -141,14 +141,10 @@ TEST(RepairRun, AStoppedRunReportsTheCodeAndStaysOpen) {
       {"rename refused", R"("faults": [{"op": "rename", "error": 5}])", false, "5: Zugriff verweigert"},
       {"copy fails", R"("faults": [{"op": "copy", "error": 112}])", true,
        "112: Auf dem Datenträger ist nicht genügend Speicherplatz vorhanden."},
-      {"temporary copy changed", "", true, "13: Die Daten sind unzulässig.", true},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     auto session = startSession(row.members);
-    if (row.plantChangedCopy) {
-      session->machine().files().writeNewFile(kTempCopyPath, std::vector<std::uint8_t>(1070152, 0x90));
-    }
     session->form().cmdGo_Click();
 
     const auto lines = statusLines(*session);
@@ -171,6 +167,42 @@ TEST(RepairRun, AStoppedRunReportsTheCodeAndStaysOpen) {
     } else {
       EXPECT_EQ(fileEntry(*session, kInstalledPath)["version"], oldVersion);
     }
+  }
+}
+
+// A temporary copy that no longer holds the carried control, however it
+// changed after the survey, stops the run before the replacement touches
+// anything: the installed control stays in place and registered, no backup.
+TEST(RepairRun, AChangedTemporaryCopyStopsTheRunBeforeTheReplacement) {
+  const struct {
+    const char* name;
+    std::function<void(sim::Machine&)> change;
+  } rows[] = {
+      {"overwritten by another process", [](sim::Machine& m) { m.overwriteFromOutside(kTempCopyPath); }},
+      {"replaced by the installed control", [](sim::Machine& m) { m.files().copyFile(kInstalledPath, kTempCopyPath); }},
+      {"cut short", [](sim::Machine& m) { m.files().writeNewFile(kTempCopyPath, std::vector<std::uint8_t>(7, 'M')); }},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto session = startSession();
+    row.change(session->machine());
+    const auto tempCopy = fileEntry(*session, kTempCopyPath);
+    session->form().cmdGo_Click();
+
+    const std::string reason = "13: Die Daten sind unzulässig.";
+    EXPECT_EQ(statusLines(*session), (std::vector<std::string>{texts::kStatusDeleteKey,
+                                                               texts::kFailureLinePrefix + reason, texts::kAbortLine}));
+    expectOnlyMessage(*session, std::string(texts::kFailureText) + "\r\n" + reason, texts::kFailureTitle,
+                      MessageIcon::Critical);
+    EXPECT_FALSE(session->window().enabled(frm_main::cmdGo));
+    EXPECT_EQ(session->window().focus(), frm_main::cmdExit);
+    EXPECT_TRUE(commandLines(*session).empty()) << "the installed control was unregistered";
+    EXPECT_NE(registryText(*session).find(kKey21), std::string::npos);
+    const auto installed = fileEntry(*session, kInstalledPath);
+    EXPECT_EQ(installed["version"], nlohmann::ordered_json({6, 1, 98, 33}));
+    EXPECT_EQ(installed["size"], 1066928);
+    EXPECT_EQ(fileEntry(*session, kBackupPath), nullptr);
+    EXPECT_EQ(fileEntry(*session, kTempCopyPath), tempCopy) << "the temporary copy is left for inspection";
   }
 }
 

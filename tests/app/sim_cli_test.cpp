@@ -100,7 +100,7 @@ TEST(SimCommandLine, StatusThenRepairOnTheDefaultMachine) {
 TEST(SimCommandLine, BadCommandLinesAreRefusedBeforeAnythingRuns) {
   for (const char* args : {"bogus", "click:lstStatus", "click:cmdgo", "set:cmdGo=1", "set:chkKillRegPath=3",
                            "set:chkKillRegPath", "enable:cmdGo=2", "enable:lblInfo=1", "--machine", "--frobnicate",
-                           "click:cmdExit bogus", "\"$(printf 'two\\nlines')\""}) {
+                           "click:cmdExit bogus", "\"$(printf 'two\\nlines')\"", "tamper:", "tamper"}) {
     SCOPED_TRACE(args);
     const Outcome outcome = runSim(args);
     EXPECT_EQ(outcome.exitCode, 2);
@@ -108,6 +108,17 @@ TEST(SimCommandLine, BadCommandLinesAreRefusedBeforeAnythingRuns) {
     EXPECT_TRUE(outcome.err.starts_with("ocxmedic-sim: ")) << outcome.err;
     EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1);
   }
+}
+
+// Another process changes the temporary copy between the survey and the
+// run; a file that is not there is left alone and the run sees nothing.
+TEST(SimCommandLine, TamperActsBetweenTheUsersActions) {
+  const auto stopped = runJson("'tamper:..\\AppData\\Local\\Temp\\MSCOMCTL.OCX' click:cmdGo");
+  expectMembers(stopped, {{"ended", false}, {"processes", kNothing}});
+  ASSERT_EQ(stopped["messages"].size(), 1u);
+  EXPECT_EQ(stopped["messages"][0]["text"], "Es ist ein Fehler aufgetreten!\r\n13: Die Daten sind unzulässig.");
+
+  EXPECT_EQ(runSim("'tamper:C:\\Windows\\SysWOW64\\Nope.ocx' tamper:Nope.ocx").out, runSim("").out);
 }
 
 TEST(SimCommandLine, PrintedDefaultMachineGivesTheSameRunAsNoProfile) {

@@ -81,7 +81,7 @@ const MachineCase kMachines[] = {
 constexpr std::uint32_t kErrorCodes[] = {2, 3, 5, 32, 112, 183};
 
 // The run's own file operations, with the check of the temporary copy
-// against the carried bytes before it is copied; every other failure is
+// against the carried bytes before the replacement starts; every other failure is
 // passed over by the operation that meets it (existence checks answer False,
 // deletions and registration starts report nothing, the temporary copy may
 // stay).
@@ -160,7 +160,9 @@ class CallLayer final : public Registry,
     files("write", path).writeNewFile(path, bytes);
   }
   std::uint64_t fileLength(const std::string& path) override { return files("length", path).fileLength(path); }
-  std::vector<std::uint8_t> readFile(const std::string& path) override { return files("read", path).readFile(path); }
+  std::unique_ptr<HeldFile> holdFile(const std::string& path) override {
+    return std::make_unique<Held>(*this, path, files("read", path).holdFile(path));
+  }
 
   // Version information: a failing call finds no version block.
   std::uint32_t fileVersionInfoSize(const std::string& path) override {
@@ -250,6 +252,20 @@ class CallLayer final : public Registry,
     return service;
   }
   FileSystem& files(const std::string& op, const std::string& path) { return orThrow(op, path, machine_.files()); }
+
+  // A held file whose copy is a call of its own.
+  class Held final : public HeldFile {
+   public:
+    Held(CallLayer& layer, std::string path, std::unique_ptr<HeldFile> held)
+        : layer_(layer), path_(std::move(path)), held_(std::move(held)) {}
+    const std::vector<std::uint8_t>& bytes() const override { return held_->bytes(); }
+    void copyTo(const std::string& to) override { layer_.orThrow("copy", path_, *held_).copyTo(to); }
+
+   private:
+    CallLayer& layer_;
+    std::string path_;
+    std::unique_ptr<HeldFile> held_;
+  };
 
   sim::Machine& machine_;
   sim::HeadlessWindow& window_;

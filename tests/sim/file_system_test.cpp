@@ -15,7 +15,7 @@ std::string diskProfile(bool admin) {
       {"path": "C:\\Data\\Locked.ocx", "size": 12, "version": [1, 2, 3, 4], "locked": true}]})";
 }
 
-enum class Op { Delete, Rename, Copy, Write, Length };
+enum class Op { Delete, Rename, Copy, Write, Length, HeldCopy };
 
 void run(FileSystem& files, Op op, const std::string& path, const std::string& target) {
   switch (op) {
@@ -29,6 +29,9 @@ void run(FileSystem& files, Op op, const std::string& path, const std::string& t
       return files.writeNewFile(path, bytesOf("new"));
     case Op::Length:
       static_cast<void>(files.fileLength(path));
+      return;
+    case Op::HeldCopy:
+      files.holdFile(path)->copyTo(target);
   }
 }
 
@@ -68,6 +71,14 @@ TEST(FileSystem, OperationsFailWithTheCodesWindowsGivesAndChangeNothing) {
       {"write below Windows as user", false, Op::Write, "C:\\Windows\\new.txt", "", 5},
       {"length of missing file", true, Op::Length, "C:\\Data\\Nope.txt", "", 2},
       {"length of locked file", true, Op::Length, "C:\\Data\\Locked.ocx", "", 0},
+      // A held file is read at once; its copy fails as a copy would.
+      {"hold missing file", true, Op::HeldCopy, "C:\\Data\\Nope.txt", "C:\\Data\\New.txt", 2},
+      {"hold a folder", true, Op::HeldCopy, "C:\\Data\\Sub", "C:\\Data\\New.txt", 5},
+      {"held copy of locked source", true, Op::HeldCopy, "C:\\Data\\Locked.ocx", "C:\\Data\\New.ocx", 32},
+      {"held copy over itself", true, Op::HeldCopy, "C:\\Data\\Plain.txt", "c:\\data\\plain.TXT", 32},
+      {"held copy over read-only", true, Op::HeldCopy, "C:\\Data\\Plain.txt", "C:\\Data\\ReadOnly.txt", 5},
+      {"held copy into Windows as user", false, Op::HeldCopy, "C:\\Data\\Plain.txt", "C:\\Windows\\x.txt", 5},
+      {"held copy", true, Op::HeldCopy, "C:\\Data\\Plain.txt", "C:\\Data\\New.txt", 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -157,6 +168,79 @@ TEST(FileSystem, PayloadKeepsItsVersionThroughWritesRenamesAndCopies) {
   EXPECT_EQ(info.fileVersionMS, 0x00060001u);
   EXPECT_EQ(info.fileVersionLS, (98u << 16) | 34u);
   EXPECT_EQ(versions.fileVersionInfoSize("C:\\Data\\Other.ocx"), 0u);
+}
+
+// While the program holds a file, nothing but reading reaches it, the
+// program's own calls included; once it lets go, everything does again.
+TEST(FileSystem, AHeldFileCannotChangeUntilItIsLetGo) {
+  auto machine = machineFrom(diskProfile(true));
+  FileSystem& files = machine->files();
+  const std::string path = "C:\\Data\\Plain.txt";
+  auto held = files.holdFile(path);
+  auto second = files.holdFile("c:\\data\\PLAIN.txt");
+  EXPECT_EQ(held->bytes(), second->bytes());
+  EXPECT_EQ(held->bytes().size(), 10u);
+  second.reset();
+
+  const auto before = machine->toJson();
+  EXPECT_EQ(errorOf([&] { files.deleteFile(path); }), 32u);
+  EXPECT_EQ(errorOf([&] { files.renameFile(path, "C:\\Data\\Moved.txt"); }), 32u);
+  EXPECT_EQ(errorOf([&] { files.renameFile("C:\\Data", "C:\\Moved"); }), 32u);
+  EXPECT_EQ(errorOf([&] { files.writeNewFile(path, bytesOf("other")); }), 32u);
+  EXPECT_EQ(errorOf([&] { files.copyFile("C:\\Data\\ReadOnly.txt", path); }), 32u);
+  machine->overwriteFromOutside(path);
+  EXPECT_EQ(machine->toJson(), before);
+  EXPECT_EQ(files.holdFile(path)->bytes(), held->bytes());
+
+  files.copyFile(path, "C:\\Data\\Copy.txt");
+  held.reset();
+  files.deleteFile(path);
+  EXPECT_FALSE(files.findFirstFile(path));
+}
+
+// Another process overwrites a file in place: same size and version, other
+// bytes each time, and its self-registration gone. Its rights are its own,
+// so a user without administrator rights on this machine makes no difference.
+TEST(FileSystem, OverwriteFromOutsideChangesOnlyAWritableFile) {
+  const std::string control = "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX";
+  const struct {
+    const char* path;
+    bool changes;
+  } cases[] = {
+      {"C:\\Windows\\SysWOW64\\mscomctl.ocx", true},
+      {"..\\..\\..\\Windows\\SysWOW64\\MSCOMCTL.OCX", true},  // from C:\Users\Administrator\Desktop
+      {"C:\\Windows\\SysWOW64\\Nope.ocx", false},
+      {"C:\\Data\\ReadOnly.txt", false},
+      {"C:\\Data\\Locked.ocx", false},
+      {"C:\\Data\\Sub", false},
+      {"", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    auto machine = machineFrom(diskProfile(false));
+    const auto files = machine->toJson()["files"];
+    const auto bytes = [&] { return machine->files().holdFile(control)->bytes(); };
+    const auto original = bytes();
+    machine->overwriteFromOutside(c.path);
+    EXPECT_EQ(machine->toJson()["files"], files) << "sizes and versions stay";
+    if (!c.changes) {
+      EXPECT_EQ(bytes(), original);
+      continue;
+    }
+    const auto first = bytes();
+    machine->overwriteFromOutside(c.path);
+    const auto second = bytes();
+    for (std::size_t i = 0; i < original.size(); ++i) {
+      ASSERT_NE(first[i], original[i]) << "byte " << i;
+      ASSERT_NE(second[i], first[i]) << "byte " << i;
+    }
+  }
+
+  auto machine = machineFrom("{}");
+  const std::string registry = registryOf(*machine);
+  machine->overwriteFromOutside(control);
+  machine->processes().startProcess("regsvr32 /s /u \"" + control + "\"", window_style::kMinimizedFocus, {});
+  EXPECT_EQ(registryOf(*machine), registry) << "the overwritten control still unregistered itself";
 }
 
 TEST(VersionBlock, MalformedBlocksGiveNoRecordAndLeaveItAlone) {

@@ -668,6 +668,38 @@ def scenario_failure(s: Session, texts: dict[str, str]) -> None:
     check(not key21["exists"], "the old control was unregistered before the rename, yet key 2.1 remains")
 
 
+def scenario_changed_copy(s: Session, texts: dict[str, str]) -> None:
+    """The temporary copy replaced by the old control after the window is
+    shown: the run stops before the replacement touches anything, and the
+    installed control stays as it was, registered, without a backup."""
+    _, expect, _ = start_and_survey(s, texts)
+    installed = s.unix(expect.installed)
+    before = installed.read_bytes()
+    _, key21_before, path21_before = key_state(s)
+    check(key21_before["exists"], "key 2.1 missing before the run")
+    shutil.copyfile(s.env.old_control, s.unix(expect.temp_copy))
+
+    _, box, failed, _, after = s.drive("click:cmdGo", "message-open", "dump", "message", "dump")
+    reason = failure_reason(box, texts, 13, "a temporary copy that is not the carried control is invalid data, 13")
+    lines = elements(after)["lstStatus"]["lines"]
+    check_equal(lines, [texts["kStatusDeleteKey"], texts["kFailureLinePrefix"] + reason, texts["kAbortLine"]],
+                "status lines of the stopped run")
+    check_equal(elements(failed)["lstStatus"]["lines"], lines[:1], "status list while the message was open")
+    shown = elements(after)
+    check(not shown["cmdGo"]["enabled"], "cmdGo still enabled after the failure")
+    check_equal(after["focus"], "cmdExit", "focus after the failure")
+    s.drive("click:cmdExit", "ended")
+
+    s.settle()
+    check(installed.read_bytes() == before, "the installed control changed")
+    check_equal(installed_files(s, expect), {"MSCOMCTL.OCX": OLD_VERSION}, "control files in the system folder")
+    _, key21, path21 = key_state(s)
+    check(key21["exists"], "key 2.1 is gone: the installed control was unregistered")
+    check_equal(path21, path21_before, "registration of the installed control")
+    (temp,) = s.drive("files:" + expect.temp_copy, window=False)
+    check_equal([f["version"] for f in temp["files"]], [OLD_VERSION], "temporary copy, left where it was")
+
+
 def scenario_report(s: Session, texts: dict[str, str]) -> None:
     """The report before any run; what was on the clipboard before is gone."""
     _, _, values = start_and_survey(s, texts)
@@ -883,6 +915,7 @@ SCENARIOS = {
     "esc": scenario_esc,
     "no-admin": scenario_no_admin,
     "planted": scenario_planted,
+    "changed-copy": scenario_changed_copy,
 }
 
 

@@ -337,15 +337,47 @@ void checkClipboard() {
   CHECK(!IsClipboardFormatAvailable(CF_UNICODETEXT));
 }
 
+// A DLL beside the program is found by its name until the search is
+// confined; from then on only the system folder is searched. Taking the
+// current folder out alone would still find it.
+void checkDllSearch() {
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  if (kernel32Function<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories") == nullptr) {
+    std::printf("binding_checks: no SetDefaultDllDirectories here, the DLL search is not checked\n");
+    return;
+  }
+  const wchar_t besideProgram[] = L"standin-mscomctl-6.1.98.34.ocx";
+  const HMODULE found = LoadLibraryW(besideProgram);
+  CHECK(found != nullptr);
+  if (found != nullptr) {
+    FreeLibrary(found);
+  }
+  confineDllSearch();
+  SetLastError(ERROR_SUCCESS);
+  CHECK(LoadLibraryW(besideProgram) == nullptr);
+  CHECK_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  // System DLLs that are no KnownDLLs still load.
+  CHECK(SystemLibrary(L"version.dll").loaded());
+  CHECK(Win32VersionInfo().fileVersionInfoSize(narrow(systemDirectory()) + "\\kernel32.dll") > 0);
+}
+
 }  // namespace
 
 int main() {
   const struct {
     const char* name;
     void (*run)();
-  } groups[] = {{"registry", checkRegistry},   {"files", checkFiles},         {"version info", checkVersionInfo},
-                {"resources", checkResources}, {"processes", checkProcesses}, {"shell folders", checkShellFolders},
-                {"OS facts", checkOsFacts},    {"window", checkWindow},       {"clipboard", checkClipboard}};
+  } groups[] = {{"registry", checkRegistry},
+                {"files", checkFiles},
+                {"version info", checkVersionInfo},
+                {"resources", checkResources},
+                {"processes", checkProcesses},
+                {"shell folders", checkShellFolders},
+                {"OS facts", checkOsFacts},
+                {"window", checkWindow},
+                {"clipboard", checkClipboard},
+                // Last: the confined search stays for the rest of the process.
+                {"DLL search", checkDllSearch}};
   for (const auto& group : groups) {
     // A call that should have worked and threw ends its group, not the run.
     try {

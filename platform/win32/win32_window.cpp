@@ -167,6 +167,9 @@ void Win32Window::createWindow(int iconId) {
   const int left = work.left + std::max(0, static_cast<int>(work.right - work.left - width) / 2);
   const int top = work.top + std::max(0, static_cast<int>(work.bottom - work.top - height) / 2);
 
+  // CreateWindowEx may fail without a code of its own (a hook that refuses
+  // the window); the failed registration above must not speak for it.
+  SetLastError(ERROR_SUCCESS);
   if (CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, widen(layout_.caption).c_str(), kWindowStyle, left, top, width,
                       height, nullptr, nullptr, instance_, this) == nullptr) {
     throwLastError();
@@ -198,6 +201,7 @@ void Win32Window::createElements() {
   for (const ElementSpec* designed : inTabOrder) {
     const ControlClass kind = controlClass(designed->kind);
     const PixelRect rect = elementRect(layout_, *designed, dpi_);
+    SetLastError(ERROR_SUCCESS);
     const HWND control =
         CreateWindowExW(kind.exStyle, kind.name, widen(designed->caption).c_str(), WS_CHILD | WS_VISIBLE | kind.style,
                         rect.left, rect.top, rect.width, rect.height, hwnd_,

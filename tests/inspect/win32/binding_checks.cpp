@@ -337,6 +337,26 @@ void checkClipboard() {
   CHECK(!IsClipboardFormatAvailable(CF_UNICODETEXT));
 }
 
+LRESULT CALLBACK refuseWindows(int code, WPARAM wParam, LPARAM lParam) {
+  return code == HCBT_CREATEWND ? 1 : CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A window refused without an error code of its own (here by a hook) must
+// not be reported with the code of the class registration before it, which
+// fails whenever the class exists already.
+void checkRefusedWindow() {
+  Win32Window first(GetModuleHandleW(nullptr), frm_main::layout(), OCXMEDIC_IDI_PROGRAM);
+  const HHOOK hook = SetWindowsHookExW(WH_CBT, refuseWindows, nullptr, GetCurrentThreadId());
+  CHECK(hook != nullptr);
+  const std::optional<PlatformError> error =
+      thrown([] { Win32Window second(GetModuleHandleW(nullptr), frm_main::layout(), OCXMEDIC_IDI_PROGRAM); });
+  UnhookWindowsHookEx(hook);
+  CHECK(error.has_value());
+  if (error) {
+    CHECK_EQ(error->number(), static_cast<unsigned>(ERROR_GEN_FAILURE));
+  }
+}
+
 // A DLL beside the program is found by its name until the search is
 // confined; from then on only the system folder is searched. Taking the
 // current folder out alone would still find it.
@@ -376,6 +396,7 @@ int main() {
                 {"OS facts", checkOsFacts},
                 {"window", checkWindow},
                 {"clipboard", checkClipboard},
+                {"refused window", checkRefusedWindow},
                 // Last: the confined search stays for the rest of the process.
                 {"DLL search", checkDllSearch}};
   for (const auto& group : groups) {

@@ -90,6 +90,22 @@ TEST_F(ExeInspection, IsA32BitWindowsProgram) {
   EXPECT_EQ(image().characteristics() & kFileIsDll, 0);
 }
 
+// Mitigations that Windows applies only when the program asks for them:
+// DEP, ASLR (which needs the relocations kept), and terminal-server
+// awareness, without which a Remote Desktop session host gives the program a
+// per-user Windows folder instead of the real one.
+TEST_F(ExeInspection, AsksForDepAslrAndTerminalServerAwareness) {
+  constexpr std::uint16_t kRelocationsStripped = 0x0001;
+  const struct {
+    const char* what;
+    std::uint16_t flag;
+  } wanted[] = {{"DEP (NX compatible)", 0x0100}, {"ASLR (dynamic base)", 0x0040}, {"terminal-server aware", 0x8000}};
+  for (const auto& [what, flag] : wanted) {
+    EXPECT_EQ(image().dllCharacteristics() & flag, flag) << what;
+  }
+  EXPECT_EQ(image().characteristics() & kRelocationsStripped, 0) << "ASLR cannot move an image without relocations";
+}
+
 // A DLL outside this set may be missing on an older Windows, or may be
 // loaded from a planted copy beside the program.
 TEST_F(ExeInspection, ImportsOnlyDllsEveryWindowsLoadsSafely) {

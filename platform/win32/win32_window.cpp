@@ -210,12 +210,16 @@ void Win32Window::createElements() {
       throwLastError();
     }
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.at(designed->fontWeight).get()), FALSE);
-    if (designed->kind == ElementKind::CheckBox) {
-      // Themed check boxes draw their text in the theme's colour, whatever
-      // WM_CTLCOLORSTATIC says; without a theme they take ours.
-      if (setWindowTheme_ != nullptr) {
-        setWindowTheme_(control, L"", L"");
+    if (designed->kind == ElementKind::CheckBox || designed->kind == ElementKind::Frame) {
+      // Themed check boxes and group boxes draw their text in the theme's
+      // colour, whatever WM_CTLCOLORSTATIC says; without a theme they take
+      // ours. An empty name turns the theme off; where that is refused (as
+      // Wine does), a name that no theme knows does the same.
+      if (setWindowTheme_ != nullptr && FAILED(setWindowTheme_(control, L"", L""))) {
+        setWindowTheme_(control, L" ", L" ");
       }
+    }
+    if (designed->kind == ElementKind::CheckBox) {
       SendMessageW(control, BM_SETCHECK, static_cast<WPARAM>(designed->value), 0);
     }
     EnableWindow(control, designed->enabled ? TRUE : FALSE);

@@ -845,6 +845,47 @@ def scenario_planted(s: Session, texts: dict[str, str]) -> None:
     check_equal(path21["default"].lower(), expect.installed.lower(), "file that key 2.1 names")
 
 
+def ppm_pixels(path: Path) -> list[tuple[int, int, int]]:
+    """The pixels of a binary PPM (P6) with 8 bits a channel."""
+    data = path.read_bytes()
+    fields = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
+    check(fields is not None and fields.group(3) == b"255", f"{path} is no 8-bit binary PPM")
+    width, height = int(fields.group(1)), int(fields.group(2))
+    body = data[fields.end():fields.end() + width * height * 3]
+    return [tuple(body[i:i + 3]) for i in range(0, len(body), 3)]
+
+
+# A button-text colour that no theme uses for anything.
+BUTTON_TEXT = (0, 128, 0)
+
+
+def scenario_frame_colours(s: Session, texts: dict[str, str]) -> None:
+    """Frame captions are drawn in the button-text colour, as the design says,
+    also where the theme would draw group-box captions in a colour of its own."""
+    s.import_registry("[HKEY_CURRENT_USER\\Control Panel\\Colors]\r\n"
+                      f"\"ButtonText\"=\"{' '.join(map(str, BUTTON_TEXT))}\"\r\n\r\n")
+    dump, _, _ = start_and_survey(s, texts)
+    origin_x, origin_y = dump["client_origin"]
+    frames = [e for e in dump["elements"] if e["kind"] == "frame"]
+    check(len(frames) == 3, f"three frames expected, found {[e['name'] for e in frames]}")
+    folder = s.env.work / "screenshots"
+    folder.mkdir(parents=True, exist_ok=True)
+    for frame in frames:
+        x, y, width, _ = frame["rect"]
+        text_width, text_height = frame["extent"]
+        # The caption sits on the frame's top line, a little in from its left.
+        strip = [origin_x + x, origin_y + y, min(width, text_width + 24), text_height + 2]
+        picture = folder / f"caption-{frame['name']}-{s.arch}-{s.version}.ppm"
+        run(["/usr/bin/import", "-display", s.display, "-window", "root", "-crop",
+             f"{strip[2]}x{strip[3]}+{strip[0]}+{strip[1]}", "+repage", "-depth", "8", str(picture)], s.wine, 60,
+            "import")
+        in_colour = sum(1 for pixel in ppm_pixels(picture) if pixel == BUTTON_TEXT)
+        # A caption of a few letters has dozens of pixels fully in its colour.
+        check(in_colour >= 20, f"caption {frame['text']!r} of {frame['name']} has {in_colour} pixels in the "
+              f"button-text colour {BUTTON_TEXT} (see {picture})")
+    s.drive("close", "ended")
+
+
 def show(env: Env, arch: str, version: str) -> None:
     """For scripts/run: the program on a prepared machine, on the user's
     display until closed, or on a screen of its own for a screenshot. The
@@ -879,6 +920,7 @@ SCENARIOS = {
     "esc": scenario_esc,
     "no-admin": scenario_no_admin,
     "planted": scenario_planted,
+    "frame-colours": scenario_frame_colours,
 }
 
 
@@ -897,7 +939,7 @@ def main() -> int:
     # CTest ends a test that runs too long with SIGTERM: leave nothing behind.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     try:
-        check_available(env, need_screen=args.step in ("survey", "survey-120dpi", "show"))
+        check_available(env, need_screen=args.step in ("survey", "survey-120dpi", "frame-colours", "show"))
         if args.step == "show":
             show(env, args.arch, args.version)
             return 0

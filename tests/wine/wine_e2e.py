@@ -886,6 +886,48 @@ def scenario_frame_colours(s: Session, texts: dict[str, str]) -> None:
     s.drive("close", "ended")
 
 
+SLOW_REGSVR32_LOG = "slow-regsvr32.txt"
+FILETIME_UNIX_EPOCH = 116444736000000000  # 1970-01-01 in 100 ns steps since 1601
+
+
+def scenario_slow_regsvr32(s: Session, texts: dict[str, str]) -> None:
+    """A regsvr32 that takes seconds, in place of the system's: each step of
+    the repair starts only after the regsvr32 before it has ended, the run
+    ends only after the last, and the window repaints while one runs."""
+    probe = s.env.win32_build / "plant-probes" / "slow" / "regsvr32.exe"
+    if not probe.exists():
+        raise Unavailable(f"{probe} is missing: build the mingw-i686 preset first")
+    system = s.unix(f"C:\\windows\\{system_folder(s.arch)}\\regsvr32.exe")
+    # The machine's file is linked into this run's prefix: replaced, never
+    # written through.
+    system.unlink()
+    shutil.copy2(probe, system)
+    # Wine prefers its built-in programs for files in the system folder.
+    s.wine["WINEDLLOVERRIDES"] += ";regsvr32.exe=n"
+
+    start_and_survey(s, texts)
+    _, box = s.drive("click:cmdGo", "message-open")
+    box_seen = dt.datetime.now(dt.timezone.utc).timestamp()
+    check_equal((box["title"], box["text"]), (texts["kDoneTitle"], texts["kDoneText"]), "closing message")
+    s.drive("message", "ended")
+    s.settle()
+
+    log = s.prefix / "drive_c" / SLOW_REGSVR32_LOG
+    check(log.exists(), "the slow regsvr32 never ran: the program did not start the system folder's regsvr32")
+    runs = []
+    for line in log.read_text(encoding="latin-1").splitlines():
+        start, end, repaint, command = line.split("\t", 3)
+        runs.append((int(start), int(end), int(repaint), command))
+    check_equal(len(runs), 4, f"regsvr32 runs of the full repair: {[r[3] for r in runs]}")
+    for before, after in zip(runs, runs[1:]):
+        check(after[0] >= before[1], f"{after[3]!r} started {(before[1] - after[0]) / 1e4:.0f} ms before "
+              f"{before[3]!r} had ended")
+    last_end = (runs[-1][1] - FILETIME_UNIX_EPOCH) / 1e7
+    check(last_end <= box_seen, "the closing message was shown before the last regsvr32 had ended")
+    not_painted = [r[3] for r in runs if r[2] < 0]
+    check(not not_painted, f"the window did not repaint while these ran: {not_painted}")
+
+
 def show(env: Env, arch: str, version: str) -> None:
     """For scripts/run: the program on a prepared machine, on the user's
     display until closed, or on a screen of its own for a screenshot. The
@@ -920,6 +962,7 @@ SCENARIOS = {
     "esc": scenario_esc,
     "no-admin": scenario_no_admin,
     "planted": scenario_planted,
+    "slow-regsvr32": scenario_slow_regsvr32,
     "frame-colours": scenario_frame_colours,
 }
 

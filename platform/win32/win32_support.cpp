@@ -85,19 +85,22 @@ std::wstring systemDirectory() {
 }
 
 HMODULE loadSystemDll(const wchar_t* fileName) noexcept {
+  // By full path: a bare name would be answered with any module of that
+  // name already in the process, wherever it was loaded from.
+  const std::wstring folder = systemDirectory();
+  if (folder.empty()) {
+    return nullptr;
+  }
+  const std::wstring path = folder + L'\\' + fileName;
   // Older systems without the loader update refuse the flag as an invalid
   // parameter; any other failure is the DLL's own.
-  if (const HMODULE module = LoadLibraryExW(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+  if (const HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
     return module;
   }
   if (GetLastError() != ERROR_INVALID_PARAMETER) {
     return nullptr;
   }
-  const std::wstring folder = systemDirectory();
-  if (folder.empty()) {
-    return nullptr;
-  }
-  return LoadLibraryExW((folder + L'\\' + fileName).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 void confineDllSearch() noexcept {

@@ -127,11 +127,11 @@ using ScopedGdiObject = ScopedHandle<GdiObjectTraits>;
 // backslash.
 [[nodiscard]] std::wstring systemDirectory();
 
-// A DLL of the system folder, loaded so that neither it nor the DLLs it
-// imports in turn can come from the program's folder or the current one:
-// with the search confined to the system folder where Windows offers that
-// (LOAD_LIBRARY_SEARCH_SYSTEM32), else by its full path there, its own
-// imports searched from there first. nullptr when it cannot be loaded.
+// A DLL of the system folder, loaded by its full path there so that neither
+// it nor the DLLs it imports in turn can come from the program's folder or
+// the current one: its imports are searched in the system folder only where
+// Windows offers that (LOAD_LIBRARY_SEARCH_SYSTEM32), else from its own
+// folder first. nullptr when it cannot be loaded.
 [[nodiscard]] HMODULE loadSystemDll(const wchar_t* fileName) noexcept;
 
 // Confines the DLL search of the whole process to the system folder where

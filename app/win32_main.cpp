@@ -10,21 +10,12 @@
 
 namespace {
 
-// Takes the program's own folder and the current folder out of the DLL
-// search, so that a DLL planted there is never loaded in place of a system
-// one. SetDllDirectoryW is missing on XP before SP1, hence looked up.
-void hardenDllSearch() {
-  using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR);
-  if (const auto setDllDirectory = ocx::win32::kernel32Function<SetDllDirectoryFn>("SetDllDirectoryW")) {
-    setDllDirectory(L"");
-  }
-}
-
 int run(HINSTANCE instance) {
   using namespace ocx;
   using namespace ocx::win32;
 
-  hardenDllSearch();
+  // First thing, before anything loads a DLL that is not yet in memory.
+  confineDllSearch();
   INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
 

@@ -1,6 +1,5 @@
 // The control file itself: its version text, whether it is there, writing out
 // the carried copy and handing a file to regsvr32.
-#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <memory>
@@ -19,9 +18,6 @@ namespace {
 // GetTempPathA is handed a buffer of this many characters; a longer path
 // does not fit and leaves the buffer empty.
 constexpr std::uint32_t kTempBufferChars = 255;
-
-// regsvr32 may hang on a broken control; the run must not hang with it.
-constexpr std::chrono::seconds kRegistrationWaitLimit{60};
 
 // The value with at least `digits` digits, a minus sign in front of them.
 std::string padded(std::int32_t value, std::size_t digits) {
@@ -169,10 +165,10 @@ void modBugfix::RegisterControl(const std::string& path, bool Unregister, bool S
   try {
     // Waiting keeps an unregistration from landing after the registration
     // that the repair starts next.
-    platform_.processes.startProcess(commandLine, window_style::kMinimizedFocus, kRegistrationWaitLimit);
+    platform_.processes.startProcess(commandLine, window_style::kMinimizedFocus);
   } catch (const std::exception&) {
-    // Nothing is read back from regsvr32, so a failed start shows the same
-    // way as a failed registration: in a later look at the keys.
+    // Nothing is read back from regsvr32, so a failed start or wait shows
+    // the same way as a failed registration: in a later look at the keys.
   }
 }
 

@@ -62,7 +62,8 @@ class OsFacts {
   // GetSystemMetrics.
   [[nodiscard]] virtual std::int32_t systemMetrics(int index) = 0;
 
-  // LoadLibraryA, GetProcAddress (presence only), FreeLibrary.
+  // LoadLibraryA, GetProcAddress (presence only), FreeLibrary. A name
+  // without a folder is a system DLL, loaded from the system folder only.
   [[nodiscard]] virtual ModuleHandle loadLibrary(const std::string& name) = 0;
   [[nodiscard]] virtual bool hasProcAddress(ModuleHandle module, const std::string& procName) = 0;
   virtual void freeLibrary(ModuleHandle module) = 0;

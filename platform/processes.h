@@ -1,7 +1,6 @@
 // Starting other programs.
 #pragma once
 
-#include <chrono>
 #include <string>
 
 namespace ocx {
@@ -18,9 +17,11 @@ class Processes {
 
   // CreateProcess of `commandLine`, the program found through the system's
   // search path, its main window shown with `windowStyle`. Then waits for
-  // the process to end, at most `waitLimit`; nothing is read back from it.
-  // Throws PlatformError when the process cannot be started.
-  virtual void startProcess(const std::string& commandLine, int windowStyle, std::chrono::milliseconds waitLimit) = 0;
+  // the process to end, however long it takes, while the program's window
+  // keeps painting but takes no input; nothing is read back from it.
+  // Throws PlatformError when the process cannot be started or the wait
+  // fails.
+  virtual void startProcess(const std::string& commandLine, int windowStyle) = 0;
 };
 
 }  // namespace ocx

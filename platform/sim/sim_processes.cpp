@@ -82,7 +82,7 @@ std::optional<Regsvr32Command> parseRegsvr32(std::string_view commandLine) {
   return command;
 }
 
-void SimProcesses::startProcess(const std::string& commandLine, int windowStyle, std::chrono::milliseconds) {
+void SimProcesses::startProcess(const std::string& commandLine, int windowStyle) {
   const auto command = parseRegsvr32(commandLine);
   if (const auto fault = faults_.take("start_process", {disk_.resolve(quotedPart(commandLine))})) {
     fail(*fault);

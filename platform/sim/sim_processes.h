@@ -34,7 +34,7 @@ class SimProcesses final : public Processes {
                std::vector<StartedProcess>& started)
       : disk_(disk), store_(store), faults_(faults), admin_(admin), started_(started) {}
 
-  void startProcess(const std::string& commandLine, int windowStyle, std::chrono::milliseconds waitLimit) override;
+  void startProcess(const std::string& commandLine, int windowStyle) override;
 
  private:
   void registerFile(const std::string& path, bool unregister);

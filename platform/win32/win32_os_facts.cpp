@@ -67,7 +67,11 @@ std::int32_t Win32OsFacts::systemMetrics(int index) {
 }
 
 ModuleHandle Win32OsFacts::loadLibrary(const std::string& name) {
-  return reinterpret_cast<ModuleHandle>(LoadLibraryA(toAnsi(name).c_str()));
+  // A name without a folder means a system DLL here, never a copy of it
+  // beside the program.
+  const HMODULE module = name.find_first_of("\\/:") == std::string::npos ? loadSystemDll(widen(name).c_str())
+                                                                         : LoadLibraryA(toAnsi(name).c_str());
+  return reinterpret_cast<ModuleHandle>(module);
 }
 
 bool Win32OsFacts::hasProcAddress(ModuleHandle module, const std::string& procName) {

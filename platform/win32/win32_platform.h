@@ -92,7 +92,7 @@ class Win32Processes final : public Processes {
   // A program named without a folder ("regsvr32 /s ...") is started as the
   // copy in the system folder, never one found beside this program or in the
   // current folder; the command line stays as given.
-  void startProcess(const std::string& commandLine, int windowStyle, std::chrono::milliseconds waitLimit) override;
+  void startProcess(const std::string& commandLine, int windowStyle) override;
 };
 
 class Win32OsFacts final : public OsFacts {

@@ -1,3 +1,4 @@
+#include <optional>
 #include <vector>
 
 #include "platform/win32/win32_platform.h"
@@ -32,10 +33,49 @@ std::wstring systemProgram(const std::wstring& name) {
   return path;
 }
 
+// Hands on what arrived for this thread's windows while a process runs,
+// except keyboard and mouse input, which is dropped: the window repaints and
+// answers the system, but nothing can be pressed before the process ends.
+// A WM_QUIT is kept in `quit` for the message loop after the wait.
+void dispatchAllButInput(std::optional<int>& quit) {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) {
+  }
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE)) {
+    if (message.message == WM_QUIT) {
+      quit = static_cast<int>(message.wParam);
+      continue;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+// Until the process has ended, however long that takes; messages that come
+// meanwhile are handled as dispatchAllButInput says.
+void waitForEnd(HANDLE process) {
+  std::optional<int> quit;
+  for (;;) {
+    const HANDLE handles[] = {process};
+    const DWORD woken = MsgWaitForMultipleObjects(1, handles, FALSE, INFINITE, QS_ALLINPUT);
+    if (woken == WAIT_OBJECT_0 + 1) {
+      dispatchAllButInput(quit);
+      continue;
+    }
+    const DWORD error = GetLastError();
+    if (quit) {
+      PostQuitMessage(*quit);
+    }
+    if (woken != WAIT_OBJECT_0) {
+      throwError(error == ERROR_SUCCESS ? ERROR_GEN_FAILURE : error);
+    }
+    return;
+  }
+}
+
 }  // namespace
 
-void Win32Processes::startProcess(const std::string& commandLine, int windowStyle,
-                                  std::chrono::milliseconds waitLimit) {
+void Win32Processes::startProcess(const std::string& commandLine, int windowStyle) {
   const std::wstring line = widen(commandLine);
   const std::wstring application = systemProgram(programName(line));
   // CreateProcessW may write into the command line.
@@ -53,10 +93,7 @@ void Win32Processes::startProcess(const std::string& commandLine, int windowStyl
   }
   const ScopedKernelHandle process(started.hProcess);
   const ScopedKernelHandle thread(started.hThread);
-
-  // INFINITE is the one value that would never return.
-  const auto limit = std::min<long long>(std::max<long long>(waitLimit.count(), 0), INFINITE - 1);
-  WaitForSingleObject(process.get(), static_cast<DWORD>(limit));
+  waitForEnd(process.get());
 }
 
 }  // namespace ocx::win32

@@ -84,11 +84,37 @@ std::wstring systemDirectory() {
   }
 }
 
-SystemLibrary::SystemLibrary(const wchar_t* fileName) {
+HMODULE loadSystemDll(const wchar_t* fileName) noexcept {
+  // By full path: a bare name would be answered with any module of that
+  // name already in the process, wherever it was loaded from.
   const std::wstring folder = systemDirectory();
-  if (!folder.empty()) {
-    module_.reset(LoadLibraryW((folder + L'\\' + fileName).c_str()));
+  if (folder.empty()) {
+    return nullptr;
+  }
+  const std::wstring path = folder + L'\\' + fileName;
+  // Older systems without the loader update refuse the flag as an invalid
+  // parameter; any other failure is the DLL's own.
+  if (const HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    return module;
+  }
+  if (GetLastError() != ERROR_INVALID_PARAMETER) {
+    return nullptr;
+  }
+  return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+void confineDllSearch() noexcept {
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR);
+  const auto setDefault = kernel32Function<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
+  if (setDefault != nullptr && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    return;
+  }
+  if (const auto setDllDirectory = kernel32Function<SetDllDirectoryFn>("SetDllDirectoryW")) {
+    setDllDirectory(L"");
   }
 }
+
+SystemLibrary::SystemLibrary(const wchar_t* fileName) : module_(loadSystemDll(fileName)) {}
 
 }  // namespace ocx::win32

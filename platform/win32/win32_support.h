@@ -127,9 +127,23 @@ using ScopedGdiObject = ScopedHandle<GdiObjectTraits>;
 // backslash.
 [[nodiscard]] std::wstring systemDirectory();
 
-// A DLL that is not a KnownDLL, loaded by its full path in the system
-// folder, so that a copy planted beside the program or in the current folder
-// is never picked up. A DLL that fails to load leaves every function absent.
+// A DLL of the system folder, loaded by its full path there so that neither
+// it nor the DLLs it imports in turn can come from the program's folder or
+// the current one: its imports are searched in the system folder only where
+// Windows offers that (LOAD_LIBRARY_SEARCH_SYSTEM32), else from its own
+// folder first. nullptr when it cannot be loaded.
+[[nodiscard]] HMODULE loadSystemDll(const wchar_t* fileName) noexcept;
+
+// Confines the DLL search of the whole process to the system folder where
+// Windows can (SetDefaultDllDirectories: Windows 8 and later, 7 and Vista
+// with their loader update). Elsewhere it can only take the current folder
+// out of the search (SetDllDirectoryW, from XP SP1 on); the program's own
+// folder then stays in it, and only the system DLLs loaded through
+// loadSystemDll are safe from copies planted there.
+void confineDllSearch() noexcept;
+
+// A DLL that is not a KnownDLL, loaded through loadSystemDll. A DLL that
+// fails to load leaves every function absent.
 class SystemLibrary {
  public:
   explicit SystemLibrary(const wchar_t* fileName);

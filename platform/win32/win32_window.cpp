@@ -167,6 +167,9 @@ void Win32Window::createWindow(int iconId) {
   const int left = work.left + std::max(0, static_cast<int>(work.right - work.left - width) / 2);
   const int top = work.top + std::max(0, static_cast<int>(work.bottom - work.top - height) / 2);
 
+  // CreateWindowEx may fail without a code of its own (a hook that refuses
+  // the window); the failed registration above must not speak for it.
+  SetLastError(ERROR_SUCCESS);
   if (CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, widen(layout_.caption).c_str(), kWindowStyle, left, top, width,
                       height, nullptr, nullptr, instance_, this) == nullptr) {
     throwLastError();
@@ -198,6 +201,7 @@ void Win32Window::createElements() {
   for (const ElementSpec* designed : inTabOrder) {
     const ControlClass kind = controlClass(designed->kind);
     const PixelRect rect = elementRect(layout_, *designed, dpi_);
+    SetLastError(ERROR_SUCCESS);
     const HWND control =
         CreateWindowExW(kind.exStyle, kind.name, widen(designed->caption).c_str(), WS_CHILD | WS_VISIBLE | kind.style,
                         rect.left, rect.top, rect.width, rect.height, hwnd_,
@@ -206,12 +210,16 @@ void Win32Window::createElements() {
       throwLastError();
     }
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.at(designed->fontWeight).get()), FALSE);
-    if (designed->kind == ElementKind::CheckBox) {
-      // Themed check boxes draw their text in the theme's colour, whatever
-      // WM_CTLCOLORSTATIC says; without a theme they take ours.
-      if (setWindowTheme_ != nullptr) {
-        setWindowTheme_(control, L"", L"");
+    if (designed->kind == ElementKind::CheckBox || designed->kind == ElementKind::Frame) {
+      // Themed check boxes and group boxes draw their text in the theme's
+      // colour, whatever WM_CTLCOLORSTATIC says; without a theme they take
+      // ours. An empty name turns the theme off; where that is refused (as
+      // Wine does), a name that no theme knows does the same.
+      if (setWindowTheme_ != nullptr && FAILED(setWindowTheme_(control, L"", L""))) {
+        setWindowTheme_(control, L" ", L" ");
       }
+    }
+    if (designed->kind == ElementKind::CheckBox) {
       SendMessageW(control, BM_SETCHECK, static_cast<WPARAM>(designed->value), 0);
     }
     EnableWindow(control, designed->enabled ? TRUE : FALSE);

@@ -85,7 +85,7 @@ class Win32Window final : public WindowServices {
   HINSTANCE instance_;
   const WindowLayout& layout_;
   int dpi_ = 96;
-  // uxtheme is no KnownDLL, so it comes from the system folder by full path.
+  // uxtheme is no KnownDLL: it must come from the system folder.
   using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
   SystemLibrary uxtheme_;
   SetWindowThemeFn setWindowTheme_;

@@ -184,11 +184,11 @@ class CallLayer final : public Registry,
   std::vector<std::uint8_t> resourceBytes(const std::string& type, int id) override {
     return orThrow("resource", "", machine_.resources()).resourceBytes(type, id);
   }
-  void startProcess(const std::string& commandLine, int windowStyle, std::chrono::milliseconds waitLimit) override {
+  void startProcess(const std::string& commandLine, int windowStyle) override {
     const auto open = commandLine.find('"');
     const auto close = commandLine.rfind('"');
     const std::string path = open < close ? commandLine.substr(open + 1, close - open - 1) : "";
-    orThrow("start_process", path, machine_.processes()).startProcess(commandLine, windowStyle, waitLimit);
+    orThrow("start_process", path, machine_.processes()).startProcess(commandLine, windowStyle);
   }
 
   // Operating-system facts: the calls that can fail say so by their result.

@@ -6,8 +6,6 @@
 namespace ocx::sim::test {
 namespace {
 
-using namespace std::chrono_literals;
-
 TEST(Regsvr32, CommandLinesAreSplitAsRegsvr32TakesThem) {
   struct Case {
     const char* line;
@@ -53,19 +51,19 @@ TEST(Regsvr32, RegistersAndUnregistersTheFileItFinds) {
   auto machine = machineFrom(registrationProfile(true));
   Processes& processes = machine->processes();
 
-  processes.startProcess("regsvr32 /s \"" + kControl + "\"", window_style::kMinimizedFocus, 0ms);
+  processes.startProcess("regsvr32 /s \"" + kControl + "\"", window_style::kMinimizedFocus);
   EXPECT_TRUE(hasKey(*machine, "HKEY_CLASSES_ROOT\\MSComctlLib.TreeCtrl"));
   // An existing key keeps its values.
   EXPECT_NE(registryOf(*machine).find("[" + kTypeLib + "]\r\n@=\"kept\""), std::string::npos);
 
-  processes.startProcess("regsvr32 /s /u \"" + kControl + "\"", window_style::kMinimizedFocus, 0ms);
+  processes.startProcess("regsvr32 /s /u \"" + kControl + "\"", window_style::kMinimizedFocus);
   EXPECT_FALSE(hasKey(*machine, kTypeLib));
   EXPECT_FALSE(hasKey(*machine, kTypeLib + "\\0\\win32"));
   EXPECT_FALSE(hasKey(*machine, "HKEY_CLASSES_ROOT\\MSComctlLib.TreeCtrl"));
 
-  processes.startProcess("regsvr32 \"mscomctl.ocx\"", window_style::kNormal, 0ms);  // relative to C:\Users\...
+  processes.startProcess("regsvr32 \"mscomctl.ocx\"", window_style::kNormal);  // relative to C:\Users\...
   EXPECT_FALSE(hasKey(*machine, kTypeLib));
-  processes.startProcess("regsvr32 \"" + kControl + "\"", window_style::kNormal, 0ms);
+  processes.startProcess("regsvr32 \"" + kControl + "\"", window_style::kNormal);
   EXPECT_TRUE(hasKey(*machine, kTypeLib));
 
   const auto& started = machine->startedProcesses();
@@ -86,7 +84,7 @@ TEST(Regsvr32, ChangesNothingWithoutRightsOrForOtherFiles) {
     auto machine = machineFrom(registrationProfile(admin));
     const std::string before = registryOf(*machine);
     machine->processes().startProcess("regsvr32 /s /u \"C:\\Windows\\SysWOW64\\" + std::string(file) + "\"",
-                                      window_style::kMinimizedFocus, 0ms);
+                                      window_style::kMinimizedFocus);
     EXPECT_EQ(registryOf(*machine), before);
     EXPECT_EQ(machine->startedProcesses().size(), 1u);
   }
@@ -97,13 +95,13 @@ TEST(Regsvr32, AFailedStartIsNotListedAndDoesNothing) {
                                              "error": 2, "times": 1}]})");
   const std::string before = registryOf(*machine);
   const std::string line = "regsvr32 /s /u \"" + kControl + "\"";
-  EXPECT_EQ(errorOf([&] { machine->processes().startProcess(line, 2, 0ms); }), 2u);
+  EXPECT_EQ(errorOf([&] { machine->processes().startProcess(line, 2); }), 2u);
   EXPECT_TRUE(machine->startedProcesses().empty());
   EXPECT_EQ(registryOf(*machine), before);
   // Only regsvr32 is known to the machine.
-  EXPECT_EQ(errorOf([&] { machine->processes().startProcess("notepad.exe", 1, 0ms); }), 2u);
+  EXPECT_EQ(errorOf([&] { machine->processes().startProcess("notepad.exe", 1); }), 2u);
 
-  machine->processes().startProcess(line, 2, 0ms);
+  machine->processes().startProcess(line, 2);
   EXPECT_EQ(machine->startedProcesses().size(), 1u);
   EXPECT_NE(registryOf(*machine), before);
 }

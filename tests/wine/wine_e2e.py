@@ -881,6 +881,89 @@ def scenario_planted(s: Session, texts: dict[str, str]) -> None:
     check_equal(path21["default"].lower(), expect.installed.lower(), "file that key 2.1 names")
 
 
+def ppm_pixels(path: Path) -> list[tuple[int, int, int]]:
+    """The pixels of a binary PPM (P6) with 8 bits a channel."""
+    data = path.read_bytes()
+    fields = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
+    check(fields is not None and fields.group(3) == b"255", f"{path} is no 8-bit binary PPM")
+    width, height = int(fields.group(1)), int(fields.group(2))
+    body = data[fields.end():fields.end() + width * height * 3]
+    return [tuple(body[i:i + 3]) for i in range(0, len(body), 3)]
+
+
+# A button-text colour that no theme uses for anything.
+BUTTON_TEXT = (0, 128, 0)
+
+
+def scenario_frame_colours(s: Session, texts: dict[str, str]) -> None:
+    """Frame captions are drawn in the button-text colour, as the design says,
+    also where the theme would draw group-box captions in a colour of its own."""
+    s.import_registry("[HKEY_CURRENT_USER\\Control Panel\\Colors]\r\n"
+                      f"\"ButtonText\"=\"{' '.join(map(str, BUTTON_TEXT))}\"\r\n\r\n")
+    dump, _, _ = start_and_survey(s, texts)
+    origin_x, origin_y = dump["client_origin"]
+    frames = [e for e in dump["elements"] if e["kind"] == "frame"]
+    check(len(frames) == 3, f"three frames expected, found {[e['name'] for e in frames]}")
+    folder = s.env.work / "screenshots"
+    folder.mkdir(parents=True, exist_ok=True)
+    for frame in frames:
+        x, y, width, _ = frame["rect"]
+        text_width, text_height = frame["extent"]
+        # The caption sits on the frame's top line, a little in from its left.
+        strip = [origin_x + x, origin_y + y, min(width, text_width + 24), text_height + 2]
+        picture = folder / f"caption-{frame['name']}-{s.arch}-{s.version}.ppm"
+        run(["/usr/bin/import", "-display", s.display, "-window", "root", "-crop",
+             f"{strip[2]}x{strip[3]}+{strip[0]}+{strip[1]}", "+repage", "-depth", "8", str(picture)], s.wine, 60,
+            "import")
+        in_colour = sum(1 for pixel in ppm_pixels(picture) if pixel == BUTTON_TEXT)
+        # A caption of a few letters has dozens of pixels fully in its colour.
+        check(in_colour >= 20, f"caption {frame['text']!r} of {frame['name']} has {in_colour} pixels in the "
+              f"button-text colour {BUTTON_TEXT} (see {picture})")
+    s.drive("close", "ended")
+
+
+SLOW_REGSVR32_LOG = "slow-regsvr32.txt"
+FILETIME_UNIX_EPOCH = 116444736000000000  # 1970-01-01 in 100 ns steps since 1601
+
+
+def scenario_slow_regsvr32(s: Session, texts: dict[str, str]) -> None:
+    """A regsvr32 that takes seconds, in place of the system's: each step of
+    the repair starts only after the regsvr32 before it has ended, the run
+    ends only after the last, and the window repaints while one runs."""
+    probe = s.env.win32_build / "plant-probes" / "slow" / "regsvr32.exe"
+    if not probe.exists():
+        raise Unavailable(f"{probe} is missing: build the mingw-i686 preset first")
+    system = s.unix(f"C:\\windows\\{system_folder(s.arch)}\\regsvr32.exe")
+    # The machine's file is linked into this run's prefix: replaced, never
+    # written through.
+    system.unlink()
+    shutil.copy2(probe, system)
+    # Wine prefers its built-in programs for files in the system folder.
+    s.wine["WINEDLLOVERRIDES"] += ";regsvr32.exe=n"
+
+    start_and_survey(s, texts)
+    _, box = s.drive("click:cmdGo", "message-open")
+    box_seen = dt.datetime.now(dt.timezone.utc).timestamp()
+    check_equal((box["title"], box["text"]), (texts["kDoneTitle"], texts["kDoneText"]), "closing message")
+    s.drive("message", "ended")
+    s.settle()
+
+    log = s.prefix / "drive_c" / SLOW_REGSVR32_LOG
+    check(log.exists(), "the slow regsvr32 never ran: the program did not start the system folder's regsvr32")
+    runs = []
+    for line in log.read_text(encoding="latin-1").splitlines():
+        start, end, repaint, command = line.split("\t", 3)
+        runs.append((int(start), int(end), int(repaint), command))
+    check_equal(len(runs), 4, f"regsvr32 runs of the full repair: {[r[3] for r in runs]}")
+    for before, after in zip(runs, runs[1:]):
+        check(after[0] >= before[1], f"{after[3]!r} started {(before[1] - after[0]) / 1e4:.0f} ms before "
+              f"{before[3]!r} had ended")
+    last_end = (runs[-1][1] - FILETIME_UNIX_EPOCH) / 1e7
+    check(last_end <= box_seen, "the closing message was shown before the last regsvr32 had ended")
+    not_painted = [r[3] for r in runs if r[2] < 0]
+    check(not not_painted, f"the window did not repaint while these ran: {not_painted}")
+
+
 def show(env: Env, arch: str, version: str) -> None:
     """For scripts/run: the program on a prepared machine, on the user's
     display until closed, or on a screen of its own for a screenshot. The
@@ -916,6 +999,8 @@ SCENARIOS = {
     "no-admin": scenario_no_admin,
     "planted": scenario_planted,
     "changed-copy": scenario_changed_copy,
+    "slow-regsvr32": scenario_slow_regsvr32,
+    "frame-colours": scenario_frame_colours,
 }
 
 
@@ -934,7 +1019,7 @@ def main() -> int:
     # CTest ends a test that runs too long with SIGTERM: leave nothing behind.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     try:
-        check_available(env, need_screen=args.step in ("survey", "survey-120dpi", "show"))
+        check_available(env, need_screen=args.step in ("survey", "survey-120dpi", "frame-colours", "show"))
         if args.step == "show":
             show(env, args.arch, args.version)
             return 0

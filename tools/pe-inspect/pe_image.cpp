@@ -57,6 +57,7 @@ PeImage::PeImage(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {
     return;  // not a 32-bit image: nothing below is laid out as read here
   }
   subsystem_ = u16(optional + 68);
+  dllCharacteristics_ = u16(optional + 70);
   const std::uint32_t directoryCount = u32(optional + 92);
   const auto directory = [&](std::uint32_t index) {
     const std::size_t entry = optional + 96 + std::size_t{index} * 8;

@@ -38,6 +38,8 @@ class PeImage {
   [[nodiscard]] std::uint16_t characteristics() const { return characteristics_; }
   [[nodiscard]] std::uint16_t optionalMagic() const { return magic_; }
   [[nodiscard]] std::uint16_t subsystem() const { return subsystem_; }
+  // IMAGE_DLLCHARACTERISTICS_* of the optional header.
+  [[nodiscard]] std::uint16_t dllCharacteristics() const { return dllCharacteristics_; }
 
   [[nodiscard]] std::vector<Import> imports() const;
   [[nodiscard]] std::vector<std::string> exportedNames() const;
@@ -70,6 +72,7 @@ class PeImage {
   std::uint16_t characteristics_ = 0;
   std::uint16_t magic_ = 0;
   std::uint16_t subsystem_ = 0;
+  std::uint16_t dllCharacteristics_ = 0;
   std::vector<Section> sections_;
   Directory exports_;
   Directory imports_;

@@ -227,10 +227,10 @@ void checkProcesses() {
   DeleteFileA(marker.c_str());
   // The program is found in the system folder, and the call returns only
   // once it has written the file.
-  processes.startProcess("cmd /c echo done> \"" + marker + "\"", window_style::kHide, std::chrono::seconds(60));
+  processes.startProcess("cmd /c echo done> \"" + marker + "\"", window_style::kHide);
   CHECK(files.findFirstFile(marker));
   DeleteFileA(marker.c_str());
-  CHECK_THROWS(processes.startProcess("ocx-no-such-program /s", window_style::kHide, std::chrono::seconds(5)), 2u);
+  CHECK_THROWS(processes.startProcess("ocx-no-such-program /s", window_style::kHide), 2u);
 }
 
 void checkShellFolders() {
@@ -337,15 +337,68 @@ void checkClipboard() {
   CHECK(!IsClipboardFormatAvailable(CF_UNICODETEXT));
 }
 
+LRESULT CALLBACK refuseWindows(int code, WPARAM wParam, LPARAM lParam) {
+  return code == HCBT_CREATEWND ? 1 : CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A window refused without an error code of its own (here by a hook) must
+// not be reported with the code of the class registration before it, which
+// fails whenever the class exists already.
+void checkRefusedWindow() {
+  Win32Window first(GetModuleHandleW(nullptr), frm_main::layout(), OCXMEDIC_IDI_PROGRAM);
+  const HHOOK hook = SetWindowsHookExW(WH_CBT, refuseWindows, nullptr, GetCurrentThreadId());
+  CHECK(hook != nullptr);
+  const std::optional<PlatformError> error =
+      thrown([] { Win32Window second(GetModuleHandleW(nullptr), frm_main::layout(), OCXMEDIC_IDI_PROGRAM); });
+  UnhookWindowsHookEx(hook);
+  CHECK(error.has_value());
+  if (error) {
+    CHECK_EQ(error->number(), static_cast<unsigned>(ERROR_GEN_FAILURE));
+  }
+}
+
+// A DLL beside the program is found by its name until the search is
+// confined; from then on only the system folder is searched. Taking the
+// current folder out alone would still find it.
+void checkDllSearch() {
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  if (kernel32Function<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories") == nullptr) {
+    std::printf("binding_checks: no SetDefaultDllDirectories here, the DLL search is not checked\n");
+    return;
+  }
+  const wchar_t besideProgram[] = L"standin-mscomctl-6.1.98.34.ocx";
+  const HMODULE found = LoadLibraryW(besideProgram);
+  CHECK(found != nullptr);
+  if (found != nullptr) {
+    FreeLibrary(found);
+  }
+  confineDllSearch();
+  SetLastError(ERROR_SUCCESS);
+  CHECK(LoadLibraryW(besideProgram) == nullptr);
+  CHECK_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  // System DLLs that are no KnownDLLs still load.
+  CHECK(SystemLibrary(L"version.dll").loaded());
+  CHECK(Win32VersionInfo().fileVersionInfoSize(narrow(systemDirectory()) + "\\kernel32.dll") > 0);
+}
+
 }  // namespace
 
 int main() {
   const struct {
     const char* name;
     void (*run)();
-  } groups[] = {{"registry", checkRegistry},   {"files", checkFiles},         {"version info", checkVersionInfo},
-                {"resources", checkResources}, {"processes", checkProcesses}, {"shell folders", checkShellFolders},
-                {"OS facts", checkOsFacts},    {"window", checkWindow},       {"clipboard", checkClipboard}};
+  } groups[] = {{"registry", checkRegistry},
+                {"files", checkFiles},
+                {"version info", checkVersionInfo},
+                {"resources", checkResources},
+                {"processes", checkProcesses},
+                {"shell folders", checkShellFolders},
+                {"OS facts", checkOsFacts},
+                {"window", checkWindow},
+                {"clipboard", checkClipboard},
+                {"refused window", checkRefusedWindow},
+                // Last: the confined search stays for the rest of the process.
+                {"DLL search", checkDllSearch}};
   for (const auto& group : groups) {
     // A call that should have worked and threw ends its group, not the run.
     try {

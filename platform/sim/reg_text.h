@@ -34,6 +34,11 @@ class RegTextError : public std::runtime_error {
 // partly changed; callers import into a fresh store.
 void importRegText(std::string_view text, RegistryStore& store);
 
+// Applies a registry file as importRegText does, reading it piece by piece
+// with its encoding found as decodeRegFile finds it. False when the file
+// cannot be read.
+bool importRegFile(const std::string& path, RegistryStore& store);
+
 // The whole store as a full regedit 5.00 export, with CR LF line ends.
 std::string exportRegText(const RegistryStore& store);
 

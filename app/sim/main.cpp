@@ -114,7 +114,7 @@ int run(const CommandLine& command) {
     }
     perform(session, action);
   }
-  print(runReport(session));
+  printRunReport(session, std::cout);
   return 0;
 }
 

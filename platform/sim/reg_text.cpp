@@ -547,20 +547,27 @@ void appendValueLine(std::string& out, const RegValue& value) {
   out += "\r\n";
 }
 
+// Hands the text on in pieces of about this size.
+constexpr std::size_t kExportPiece = std::size_t{1} << 16;
+
 // `path` is the key's full path; it is extended for the subkeys and given
 // back as it came.
-void exportKey(const RegKeyNode& node, std::string& path, std::string& out) {
+void exportKey(const RegKeyNode& node, std::string& path, std::string& out, const RegTextSink& write) {
   out += "\r\n[";
   out += path;
   out += "]\r\n";
   for (const auto& value : node.values()) {
     appendValueLine(out, value);
   }
+  if (out.size() >= kExportPiece) {
+    write(out);
+    out.clear();
+  }
   const std::size_t length = path.size();
   for (const RegKeyNode* child : node.sortedChildren()) {
     path += '\\';
     path += child->name();
-    exportKey(*child, path, out);
+    exportKey(*child, path, out, write);
     path.resize(length);
   }
 }
@@ -602,6 +609,12 @@ std::string formatValueLine(const RegValue& value) {
 }
 
 std::string exportRegText(const RegistryStore& store) {
+  std::string text;
+  exportRegText(store, [&](std::string_view piece) { text += piece; });
+  return text;
+}
+
+void exportRegText(const RegistryStore& store, const RegTextSink& write) {
   std::string out(kRegedit5Header);
   out += "\r\n";
   std::vector<RootKey> roots(std::begin(kAllRoots), std::end(kAllRoots));
@@ -614,11 +627,11 @@ std::string exportRegText(const RegistryStore& store) {
       path = rootLongName(root);
       path += '\\';
       path += child->name();
-      exportKey(*child, path, out);
+      exportKey(*child, path, out, write);
     }
   }
   out += "\r\n";
-  return out;
+  write(out);
 }
 
 std::string decodeRegFile(std::string_view bytes) {

@@ -14,8 +14,9 @@ then runs, alternating the programs when a baseline is given:
 - load and export: `ocxmedic-sim --machine P`, which also writes the whole
   registry back as machine.registry in its JSON output (to /dev/null).
 
-Each figure is the median wall time of the runs, the file's size over that
-time in MB/s (10^6 bytes), and the highest peak resident set of the runs
+Each figure is the median wall time of the runs (and the median CPU time,
+which a busy machine disturbs less), the file's size over the wall time in
+MB/s (10^6 bytes), and the highest peak resident set of the runs
 (ru_maxrss of the child, from wait4) against the file's size. A baseline
 program, run in the same invocation, gives the ratio of the medians; the
 two programs' outputs are compared byte for byte on every size.
@@ -47,7 +48,8 @@ def export_for(work, size_mb):
 
 
 def timed(command, output):
-    """Wall time in seconds and peak resident set in bytes of one run."""
+    """Wall time and CPU time (user and system) in seconds and peak resident
+    set in bytes of one run."""
     with open(output, "wb") as out:
         start = time.perf_counter()
         child = subprocess.Popen(command, stdout=out, stderr=subprocess.PIPE, stdin=subprocess.DEVNULL)
@@ -57,7 +59,7 @@ def timed(command, output):
         child.stderr.close()
     if os.waitstatus_to_exitcode(status) != 0:
         raise SystemExit(f"{' '.join(command)} failed: {err.strip()}")
-    return elapsed, usage.ru_maxrss * 1024
+    return elapsed, usage.ru_utime + usage.ru_stime, usage.ru_maxrss * 1024
 
 
 def same_file(a, b):
@@ -89,9 +91,10 @@ def measure(args):
                     runs[name].append(timed([sim] + words + [profile], outputs[name]))
             row = {"size_mb": size_mb, "file_bytes": file_bytes, "mode": mode}
             for name, _ in programs:
-                seconds = statistics.median(t for t, _ in runs[name])
-                peak = max(p for _, p in runs[name])
-                row[name] = {"runs": [t for t, _ in runs[name]], "seconds": seconds,
+                seconds = statistics.median(t for t, _, _ in runs[name])
+                cpu = statistics.median(c for _, c, _ in runs[name])
+                peak = max(p for _, _, p in runs[name])
+                row[name] = {"runs": [t for t, _, _ in runs[name]], "seconds": seconds, "cpu_seconds": cpu,
                              "mb_per_s": file_bytes / 1e6 / seconds, "peak_bytes": peak,
                              "peak_over_file": peak / file_bytes}
             if args.baseline_sim:
@@ -104,7 +107,8 @@ def measure(args):
 
 def summary_line(row):
     cur = row["current"]
-    line = (f"{row['size_mb']} MB {row['mode']}: {cur['seconds']:.2f} s, {cur['mb_per_s']:.0f} MB/s, "
+    line = (f"{row['size_mb']} MB {row['mode']}: {cur['seconds']:.2f} s (CPU {cur['cpu_seconds']:.2f} s), "
+            f"{cur['mb_per_s']:.0f} MB/s, "
             f"peak {cur['peak_bytes'] / 1e6:.0f} MB ({cur['peak_over_file']:.2f}x the file)")
     if "baseline" in row:
         base = row["baseline"]
@@ -114,8 +118,8 @@ def summary_line(row):
 
 
 def markdown(results):
-    lines = ["| File | What | Time (median) | MB/s | Peak memory | Peak / file |",
-             "|---|---|---|---|---|---|"]
+    lines = ["| File | What | Wall time (median) | CPU time (median) | MB/s (wall) | Peak memory | Peak / file |",
+             "|---|---|---|---|---|---|---|"]
     for row in results:
         for name in ("baseline", "current"):
             if name not in row:
@@ -125,7 +129,8 @@ def markdown(results):
             if name == "baseline":
                 label += " (baseline)"
             lines.append(f"| {row['file_bytes'] / 1e6:.1f} MB | {label} | {fig['seconds']:.2f} s | "
-                         f"{fig['mb_per_s']:.1f} | {fig['peak_bytes'] / 1e6:.0f} MB | {fig['peak_over_file']:.2f} |")
+                         f"{fig['cpu_seconds']:.2f} s | {fig['mb_per_s']:.1f} | {fig['peak_bytes'] / 1e6:.0f} MB | "
+                         f"{fig['peak_over_file']:.2f} |")
     return "\n".join(lines) + "\n"
 
 

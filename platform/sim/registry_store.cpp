@@ -98,14 +98,24 @@ void RegKeyNode::markDeleted() {
 }
 
 void RegKeyNode::removeChild(const RegKeyNode& gone) {
-  const auto it = std::find_if(children_.begin(), children_.end(), [&](const auto& c) { return c.get() == &gone; });
-  if (it == children_.end()) {
+  const std::uint64_t hash = hashFolded(gone.folded_);
+  const std::size_t i = childPosition(gone.folded_, hash);
+  if (i == kMissing || children_[i].get() != &gone) {
     return;
   }
-  (*it)->markDeleted();
-  (*it)->parent_ = nullptr;
-  children_.erase(it);
-  childIndex_.reset();
+  children_[i]->markDeleted();
+  children_[i]->parent_ = nullptr;
+  const std::size_t last = children_.size() - 1;
+  if (childIndex_) {
+    childIndex_->move(hash, i, std::nullopt);
+    if (i != last) {
+      childIndex_->move(hashFolded(children_[last]->folded_), last, i);
+    }
+  }
+  if (i != last) {
+    children_[i] = std::move(children_[last]);
+  }
+  children_.pop_back();
 }
 
 const RegValue* RegKeyNode::value(std::string_view valueName) const {

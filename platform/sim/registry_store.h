@@ -40,6 +40,21 @@ class NameIndex {
     }
   }
   void add(std::uint64_t hash, std::size_t position) { positions_.emplace(hash, position); }
+  // The entry of `hash` at `from` moves to `to`, or goes when `to` is
+  // nullopt.
+  void move(std::uint64_t hash, std::size_t from, std::optional<std::size_t> to) {
+    const auto [first, last] = positions_.equal_range(hash);
+    for (auto it = first; it != last; ++it) {
+      if (it->second == from) {
+        if (to) {
+          it->second = *to;
+        } else {
+          positions_.erase(it);
+        }
+        return;
+      }
+    }
+  }
 
  private:
   std::unordered_multimap<std::uint64_t, std::size_t> positions_;
@@ -83,8 +98,10 @@ class RegKeyNode {
   bool deleted_ = false;
   std::vector<RegValue> values_;
   std::vector<std::shared_ptr<RegKeyNode>> children_;
-  // Built when a list outgrows a scan, dropped when a removal moves its
-  // entries; rebuilt on the next look-up.
+  // Built when a list outgrows a scan. The value index is dropped when a
+  // removal shifts the values, which keep their order, and rebuilt on the
+  // next look-up; subkeys have no order of their own, so a removal moves
+  // the last one into the gap and the index follows.
   mutable std::unique_ptr<NameIndex> childIndex_;
   mutable std::unique_ptr<NameIndex> valueIndex_;
 };

@@ -117,7 +117,7 @@ int run(const CommandLine& command) {
     }
     perform(session, action);
   }
-  print(runReport(session));
+  printRunReport(session, std::cout);
   return 0;
 }
 

@@ -86,7 +86,9 @@ Json windowReport(HeadlessWindow& window) {
           {"elements", elements}};
 }
 
-Json runReport(Session& session) {
+namespace {
+
+Json report(Session& session, bool registryText) {
   HeadlessWindow& window = session.window();
   // The report reads through the program's own operations; a failure a test
   // planted for the program must not hit the report.
@@ -109,7 +111,30 @@ Json runReport(Session& session) {
           {"clipboard", clipboard},
           {"processes", processes},
           {"fix_state", fixStateReport(session.form().bugfix().state())},
-          {"machine", session.machine().toJson()}};
+          {"machine", session.machine().toJson(registryText)}};
+}
+
+}  // namespace
+
+Json runReport(Session& session) {
+  return report(session, true);
+}
+
+void printRunReport(Session& session, std::ostream& out) {
+  const std::string text = report(session, false).dump(2);
+  // Indented text holds no raw line break inside a string, so this is the
+  // member itself: "machine" is the report's last member, "registry" its
+  // first.
+  constexpr std::string_view kSlot = "\n    \"registry\": \"\"";
+  const std::size_t open = text.rfind(kSlot) + kSlot.size() - 1;
+  out.write(text.data(), static_cast<std::streamsize>(open));
+  session.machine().exportRegistry([&](std::string_view piece) {
+    // Escaped by the same serialiser as the rest, without its quotes.
+    const std::string escaped = Json(piece).dump();
+    out.write(escaped.data() + 1, static_cast<std::streamsize>(escaped.size() - 2));
+  });
+  out.write(text.data() + open, static_cast<std::streamsize>(text.size() - open));
+  out << '\n';
 }
 
 }  // namespace ocx::sim

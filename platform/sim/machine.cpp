@@ -85,7 +85,9 @@ class SimMachine final : public Machine {
 
   const std::vector<StartedProcess>& startedProcesses() const override { return started_; }
 
-  nlohmann::ordered_json toJson() const override {
+  void exportRegistry(const RegTextSink& write) const override { exportRegText(store_, write); }
+
+  nlohmann::ordered_json toJson(bool registryText) const override {
     nlohmann::ordered_json files = nlohmann::ordered_json::array();
     for (const DiskEntry* file : disk_.plainFiles()) {
       nlohmann::ordered_json item;
@@ -99,7 +101,7 @@ class SimMachine final : public Machine {
       files.push_back(std::move(item));
     }
     nlohmann::ordered_json machine;
-    machine["registry"] = exportRegText(store_);
+    machine["registry"] = registryText ? exportRegText(store_) : std::string();
     machine["files"] = std::move(files);
     return machine;
   }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/sim/reg_text.h"
 
 namespace ocx::sim {
 
@@ -75,7 +76,12 @@ class Machine {
   [[nodiscard]] virtual const std::vector<StartedProcess>& startedProcesses() const = 0;
 
   // The "machine" object of the simulator's output: {"registry", "files"}.
-  [[nodiscard]] virtual nlohmann::ordered_json toJson() const = 0;
+  [[nodiscard]] nlohmann::ordered_json toJson() const { return toJson(true); }
+  // Without `registryText`, "registry" is left "" for a writer that puts
+  // the text of exportRegistry in its place.
+  [[nodiscard]] virtual nlohmann::ordered_json toJson(bool registryText) const = 0;
+  // machine.registry, handed to `write` in pieces of whole lines.
+  virtual void exportRegistry(const RegTextSink& write) const = 0;
 };
 
 // Windows' German text for a Win32 error code, as FormatMessage gives it.

@@ -4,7 +4,6 @@
 #include <charconv>
 #include <filesystem>
 
-#include "platform/sim/host_file.h"
 #include "platform/sim/json_document.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/reg_text.h"
@@ -396,7 +395,7 @@ class ProfileReader {
     } else {
       failValue(at, "\"registry\" must be a text or an array of lines");
     }
-    importInto(registryText, file_);
+    importInto(file_, [&](RegistryStore& store) { importRegText(registryText, store); });
   }
 
   void applyRegistryFile(const std::string& at, const json& value) {
@@ -406,17 +405,19 @@ class ProfileReader {
     const std::filesystem::path given(text(at, value));
     const std::string path =
         given.is_absolute() ? given.string() : (std::filesystem::path(baseDir_) / given).lexically_normal().string();
-    const auto bytes = readHostFile(path);
-    if (!bytes) {
-      throw ProfileError(path, 1, 1, "cannot read the registry file");
-    }
-    importInto(decodeRegFile(*bytes), path);
+    importInto(path, [&](RegistryStore& store) {
+      if (!importRegFile(path, store)) {
+        throw ProfileError(path, 1, 1, "cannot read the registry file");
+      }
+    });
   }
 
-  void importInto(const std::string& registryText, const std::string& file) {
+  // Fills a fresh store; a malformed line is reported as the fault of `file`.
+  template <typename Import>
+  void importInto(const std::string& file, Import import) {
     RegistryStore store;
     try {
-      importRegText(registryText, store);
+      import(store);
     } catch (const RegTextError& e) {
       throw ProfileError(file, e.line(), e.column(), e.what());
     }

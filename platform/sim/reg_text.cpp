@@ -1,7 +1,12 @@
 #include "platform/sim/reg_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <istream>
+#include <sstream>
 
 #include "platform/sim/text_codec.h"
 
@@ -34,59 +39,204 @@ bool startsWithIgnoreCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && equalsIgnoreCase(text.substr(0, prefix.size()), prefix);
 }
 
-std::vector<std::string_view> splitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) {
-      end = text.size();
+bool isBlankLine(std::string_view line) {
+  return line.find_first_not_of(" \t\r") == std::string_view::npos;
+}
+
+// Reads a registry file's bytes as UTF-8 text, a piece at a time, so that the
+// file is never held whole: UTF-16LE after its byte-order mark, UTF-8 after
+// one or when every byte of it is valid UTF-8, and code page 1252 otherwise.
+class RegFileDecoder {
+ public:
+  // Stands for a stream that failed in the middle of the file.
+  struct ReadFailure {};
+
+  explicit RegFileDecoder(std::istream& in) : in_(in) {
+    char mark[3] = {};
+    in_.read(mark, 3);
+    const std::string_view start(mark, static_cast<std::size_t>(in_.gcount()));
+    if (start.substr(0, 2) == "\xFF\xFE") {
+      encoding_ = Encoding::Utf16Le;
+      rewindTo(2);
+    } else if (start == "\xEF\xBB\xBF") {
+      encoding_ = Encoding::Utf8;
+    } else {
+      rewindTo(0);
+      encoding_ = wholeStreamIsUtf8() ? Encoding::Utf8 : Encoding::CodePage1252;
+      rewindTo(0);
     }
-    std::string_view line = text.substr(start, end - start);
+  }
+
+  // Appends the next piece of text to `out`; false once the file is done.
+  bool decodeMore(std::string& out) {
+    if (ended_) {
+      return false;
+    }
+    const std::size_t kept = pending_.size();
+    pending_.resize(kept + kPiece);
+    in_.read(pending_.data() + kept, kPiece);
+    pending_.resize(kept + static_cast<std::size_t>(in_.gcount()));
+    if (in_.bad()) {
+      throw ReadFailure{};
+    }
+    ended_ = in_.gcount() == 0;
+    const std::size_t before = out.size();
+    switch (encoding_) {
+      case Encoding::Utf16Le:
+        pending_.erase(0, appendUtf16LeAsUtf8(pending_, ended_, out));
+        break;
+      case Encoding::Utf8:
+        out += pending_;
+        pending_.clear();
+        break;
+      case Encoding::CodePage1252:
+        out += ansiToUtf8(pending_);
+        pending_.clear();
+        break;
+    }
+    return !ended_ || out.size() > before;
+  }
+
+ private:
+  enum class Encoding { Utf16Le, Utf8, CodePage1252 };
+  static constexpr std::size_t kPiece = std::size_t{1} << 20;
+
+  void rewindTo(std::streamoff offset) {
+    in_.clear();
+    in_.seekg(offset);
+  }
+
+  bool wholeStreamIsUtf8() {
+    std::string piece;
+    std::size_t carried = 0;
+    while (true) {
+      piece.resize(carried + kPiece);
+      in_.read(piece.data() + carried, kPiece);
+      const auto got = static_cast<std::size_t>(in_.gcount());
+      if (in_.bad()) {
+        throw ReadFailure{};
+      }
+      piece.resize(carried + got);
+      const std::size_t tail = got == 0 ? 0 : unfinishedUtf8Tail(piece);
+      if (!isValidUtf8(std::string_view(piece).substr(0, piece.size() - tail))) {
+        return false;
+      }
+      if (got == 0) {
+        return true;
+      }
+      piece.erase(0, piece.size() - tail);
+      carried = tail;
+    }
+  }
+
+  std::istream& in_;
+  Encoding encoding_ = Encoding::Utf8;
+  std::string pending_;
+  bool ended_ = false;
+};
+
+// A registry text line by line, without the line ends: "\n" ends a line and
+// one "\r" before it goes with it. Every text has at least one line: the
+// last one, possibly empty, after the last "\n".
+class LineSource {
+ public:
+  // A text held whole.
+  explicit LineSource(std::string_view text) : text_(text) {}
+  // The text of a file, decoded as it is read; only the line being read is
+  // kept.
+  explicit LineSource(RegFileDecoder& decoder) : decoder_(&decoder) {}
+
+  // False after the last line; `line` stays valid until the next call.
+  bool next(std::string_view& line) {
+    if (done_) {
+      return false;
+    }
+    std::size_t end = text_.find('\n', scanFrom_);
+    while (end == std::string_view::npos && readOn()) {
+      end = text_.find('\n', scanFrom_);
+    }
+    const std::size_t stop = end == std::string_view::npos ? text_.size() : end;
+    line = text_.substr(start_, stop - start_);
     if (!line.empty() && line.back() == '\r') {
       line.remove_suffix(1);
     }
-    lines.push_back(line);
-    start = end + 1;
+    done_ = end == std::string_view::npos;
+    start_ = scanFrom_ = stop + 1;
+    return true;
   }
-  return lines;
-}
+
+ private:
+  // Keeps the unfinished line and decodes the next piece after it.
+  bool readOn() {
+    if (decoder_ == nullptr) {
+      return false;
+    }
+    buffer_.erase(0, start_);
+    scanFrom_ = buffer_.size();
+    start_ = 0;
+    const bool more = decoder_->decodeMore(buffer_);
+    text_ = buffer_;
+    return more;
+  }
+
+  std::string_view text_;
+  RegFileDecoder* decoder_ = nullptr;
+  std::string buffer_;
+  std::size_t start_ = 0;
+  std::size_t scanFrom_ = 0;
+  bool done_ = false;
+};
 
 class Parser {
  public:
-  Parser(std::string_view text, RegistryStore& store) : lines_(splitLines(text)), store_(store) {}
+  Parser(LineSource& lines, RegistryStore& store) : lines_(lines), store_(store) {}
 
   void run() {
-    if (lines_[0].substr(0, 3) == "\xEF\xBB\xBF") {
-      lines_[0].remove_prefix(3);
+    lines_.next(line_);
+    if (isBlankLine(line_)) {
+      // A text of nothing but blank lines changes nothing; one with more in
+      // it lacks its header.
+      std::string_view later;
+      while (lines_.next(later)) {
+        if (!isBlankLine(later)) {
+          throw RegTextError(1, 1, kNoHeader);
+        }
+      }
+      return;
     }
-    std::string_view header = lines_[0];
+    if (line_.substr(0, 3) == "\xEF\xBB\xBF") {
+      line_.remove_prefix(3);
+    }
+    std::string_view header = line_;
     while (!header.empty() && isBlank(header.back())) {
       header.remove_suffix(1);
     }
     if (header == kRegedit5Header) {
       unicode_ = true;
     } else if (header != kRegedit4Header) {
-      fail(0, "the first line is neither \"Windows Registry Editor Version 5.00\" nor \"REGEDIT4\"");
+      fail(0, kNoHeader);
     }
-    for (line_ = 1; line_ < lines_.size(); ++line_) {
+    while (lines_.next(line_)) {
+      ++lineNumber_;
       parseLine();
     }
   }
 
  private:
-  [[nodiscard]] std::string_view line() const { return lines_[line_]; }
+  static constexpr const char* kNoHeader =
+      "the first line is neither \"Windows Registry Editor Version 5.00\" nor \"REGEDIT4\"";
+
+  [[nodiscard]] std::string_view line() const { return line_; }
 
   [[noreturn]] void fail(std::size_t offset, const std::string& message) const {
     // Columns count characters, not bytes.
     int column = 1;
-    const std::string_view text = lines_[line_];
-    for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
-      if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+    for (std::size_t i = 0; i < offset && i < line_.size(); ++i) {
+      if ((static_cast<unsigned char>(line_[i]) & 0xC0) != 0x80) {
         ++column;
       }
     }
-    throw RegTextError(static_cast<int>(line_) + 1, column, message);
+    throw RegTextError(lineNumber_, column, message);
   }
 
   std::size_t skipBlanks(std::size_t pos) const {
@@ -255,10 +405,10 @@ class Parser {
       }
       if (line()[pos] == '\\') {
         expectLineEnd(pos + 1);
-        if (line_ + 1 >= lines_.size()) {
+        if (!lines_.next(line_)) {
           return bytes;
         }
-        ++line_;
+        ++lineNumber_;
         pos = 0;
         continue;
       }
@@ -282,16 +432,20 @@ class Parser {
     }
   }
 
-  std::vector<std::string_view> lines_;
+  LineSource& lines_;
   RegistryStore& store_;
-  std::size_t line_ = 0;
+  std::string_view line_;
+  int lineNumber_ = 1;
   bool unicode_ = false;
   bool sawKey_ = false;
   std::shared_ptr<RegKeyNode> key_;
 };
 
-std::string quoted(std::string_view text) {
-  std::string out = "\"";
+constexpr std::array<char, 16> kHexDigits = {'0', '1', '2', '3', '4', '5', '6', '7',
+                                             '8', '9', 'a', 'b', 'c', 'd', 'e', 'f'};
+
+void appendQuoted(std::string& out, std::string_view text) {
+  out += '"';
   for (char c : text) {
     if (c == '\\' || c == '"') {
       out += '\\';
@@ -299,31 +453,40 @@ std::string quoted(std::string_view text) {
     out += c;
   }
   out += '"';
-  return out;
 }
 
 // Text that regedit writes between quotes: one NUL at the end and none
-// before it, and no line break that would split the line.
-std::optional<std::string> plainText(const RegValue& value) {
-  if (value.type != reg_type::kSz || value.data.size() < 2 || value.data.size() % 2 != 0) {
-    return std::nullopt;
+// before it, no line break that would split the line, and no lone surrogate,
+// which would not come back unchanged.
+bool appendPlainText(std::string& out, const RegValue& value) {
+  const auto& data = value.data;
+  if (value.type != reg_type::kSz || data.size() < 2 || data.size() % 2 != 0) {
+    return false;
   }
-  std::u16string units = utf16FromBytes(value.data);
-  if (units.back() != u'\0') {
-    return std::nullopt;
+  const std::size_t units = data.size() / 2;
+  const auto unitAt = [&](std::size_t i) { return static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8)); };
+  if (unitAt(units - 1) != u'\0') {
+    return false;
   }
-  units.pop_back();
-  for (char16_t unit : units) {
+  for (std::size_t i = 0; i + 1 < units; ++i) {
+    const char16_t unit = unitAt(i);
     if (unit == u'\0' || unit == u'\r' || unit == u'\n') {
-      return std::nullopt;
+      return false;
+    }
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+      const char16_t low = i + 2 < units ? unitAt(i + 1) : 0;
+      if (low < 0xDC00 || low > 0xDFFF) {
+        return false;
+      }
+      ++i;
+    } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+      return false;
     }
   }
-  // Text that would not come back unchanged (a lone surrogate) stays hex.
-  std::string text = utf16ToUtf8(units);
-  if (utf8ToUtf16(text) != units) {
-    return std::nullopt;
-  }
-  return text;
+  std::string text;
+  appendUtf16LeAsUtf8(std::string_view(reinterpret_cast<const char*>(data.data()), data.size() - 2), true, text);
+  appendQuoted(out, text);
+  return true;
 }
 
 std::size_t characterCount(std::string_view text) {
@@ -336,92 +499,148 @@ std::size_t characterCount(std::string_view text) {
   return count;
 }
 
-void exportKey(const RegKeyNode& node, const std::string& path, std::string& out) {
-  out += "\r\n[" + path + "]\r\n";
-  for (const auto& value : node.values) {
-    out += formatValueLine(value);
+void appendValueLine(std::string& out, const RegValue& value) {
+  const std::size_t lineStart = out.size();
+  if (value.name.empty()) {
+    out += '@';
+  } else {
+    appendQuoted(out, value.name);
   }
-  for (const RegKeyNode* child : node.sortedChildren()) {
-    exportKey(*child, path + '\\' + child->name, out);
-  }
-}
-
-}  // namespace
-
-void importRegText(std::string_view text, RegistryStore& store) {
-  if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) {
+  out += '=';
+  if (appendPlainText(out, value)) {
+    out += "\r\n";
     return;
-  }
-  Parser(text, store).run();
-}
-
-std::string formatValueLine(const RegValue& value) {
-  std::string line = value.name.empty() ? "@" : quoted(value.name);
-  line += '=';
-  if (const auto text = plainText(value)) {
-    return line + quoted(*text) + "\r\n";
   }
   char buffer[16];
   if (value.type == reg_type::kDword && value.data.size() == 4) {
     const std::uint32_t number = value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
                                  (static_cast<std::uint32_t>(value.data[3]) << 24);
     std::snprintf(buffer, sizeof buffer, "%08x", number);
-    return line + "dword:" + buffer + "\r\n";
+    out += "dword:";
+    out += buffer;
+    out += "\r\n";
+    return;
   }
   if (value.type == reg_type::kBinary) {
-    line += "hex:";
+    out += "hex:";
   } else {
     std::snprintf(buffer, sizeof buffer, "hex(%x):", value.type);
-    line += buffer;
+    out += buffer;
   }
   // regedit breaks a hex line after the comma that takes it past 76
   // characters and indents the continuation by two spaces.
-  std::size_t column = characterCount(line);
-  for (std::size_t i = 0; i < value.data.size(); ++i) {
-    std::snprintf(buffer, sizeof buffer, "%02x", value.data[i]);
-    line += buffer;
+  std::size_t column = characterCount(std::string_view(out).substr(lineStart));
+  const std::size_t size = value.data.size();
+  for (std::size_t i = 0; i < size; ++i) {
+    out += kHexDigits[value.data[i] >> 4];
+    out += kHexDigits[value.data[i] & 0xF];
     column += 2;
-    if (i + 1 < value.data.size()) {
-      line += ',';
+    if (i + 1 < size) {
+      out += ',';
       ++column;
       if (column > 76) {
-        line += "\\\r\n  ";
+        out += "\\\r\n  ";
         column = 2;
       }
     }
   }
-  return line + "\r\n";
+  out += "\r\n";
+}
+
+// Hands the text on in pieces of about this size.
+constexpr std::size_t kExportPiece = std::size_t{1} << 16;
+
+// `path` is the key's full path; it is extended for the subkeys and given
+// back as it came.
+void exportKey(const RegKeyNode& node, std::string& path, std::string& out, const RegTextSink& write) {
+  out += "\r\n[";
+  out += path;
+  out += "]\r\n";
+  for (const auto& value : node.values()) {
+    appendValueLine(out, value);
+  }
+  if (out.size() >= kExportPiece) {
+    write(out);
+    out.clear();
+  }
+  const std::size_t length = path.size();
+  for (const RegKeyNode* child : node.sortedChildren()) {
+    path += '\\';
+    path += child->name();
+    exportKey(*child, path, out, write);
+    path.resize(length);
+  }
+}
+
+void importLines(LineSource& lines, RegistryStore& store) {
+  Parser(lines, store).run();
+}
+
+}  // namespace
+
+void importRegText(std::string_view text, RegistryStore& store) {
+  LineSource lines(text);
+  importLines(lines, store);
+}
+
+bool importRegFile(const std::string& path, RegistryStore& store) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) {
+    return false;
+  }
+  try {
+    RegFileDecoder decoder(in);
+    LineSource lines(decoder);
+    importLines(lines, store);
+  } catch (const RegFileDecoder::ReadFailure&) {
+    return false;
+  }
+  return true;
+}
+
+std::string formatValueLine(const RegValue& value) {
+  std::string line;
+  appendValueLine(line, value);
+  return line;
 }
 
 std::string exportRegText(const RegistryStore& store) {
+  std::string text;
+  exportRegText(store, [&](std::string_view piece) { text += piece; });
+  return text;
+}
+
+void exportRegText(const RegistryStore& store, const RegTextSink& write) {
   std::string out(kRegedit5Header);
   out += "\r\n";
   std::vector<RootKey> roots(std::begin(kAllRoots), std::end(kAllRoots));
   std::sort(roots.begin(), roots.end(),
             [](RootKey a, RootKey b) { return compareIgnoreCase(rootLongName(a), rootLongName(b)) < 0; });
+  std::string path;
   for (RootKey root : roots) {
     const auto node = store.root(root);
     for (const RegKeyNode* child : node->sortedChildren()) {
-      exportKey(*child, std::string(rootLongName(root)) + '\\' + child->name, out);
+      path = rootLongName(root);
+      path += '\\';
+      path += child->name();
+      exportKey(*child, path, out, write);
     }
   }
   out += "\r\n";
-  return out;
+  write(out);
 }
 
 std::string decodeRegFile(std::string_view bytes) {
-  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-      static_cast<unsigned char>(bytes[1]) == 0xFE) {
-    bytes.remove_prefix(2);
-    return utf16ToUtf8(utf16FromBytes(std::vector<std::uint8_t>(bytes.begin(), bytes.end())));
+  std::istringstream in{std::string(bytes)};
+  RegFileDecoder decoder(in);
+  std::string text;
+  while (decoder.decodeMore(text)) {
   }
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-    return std::string(bytes.substr(3));
-  }
-  if (isValidUtf8(bytes)) {
-    return std::string(bytes);
-  }
-  return ansiToUtf8(bytes);
+  return text;
 }
 
 }  // namespace ocx::sim

@@ -3,6 +3,7 @@
 // code page 1252).
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -34,8 +35,17 @@ class RegTextError : public std::runtime_error {
 // partly changed; callers import into a fresh store.
 void importRegText(std::string_view text, RegistryStore& store);
 
+// Applies a registry file as importRegText does, reading it piece by piece
+// with its encoding found as decodeRegFile finds it. False when the file
+// cannot be read.
+bool importRegFile(const std::string& path, RegistryStore& store);
+
 // The whole store as a full regedit 5.00 export, with CR LF line ends.
 std::string exportRegText(const RegistryStore& store);
+// The same export handed to `write` in pieces of whole lines, so that a
+// large registry need not be held as text.
+using RegTextSink = std::function<void(std::string_view)>;
+void exportRegText(const RegistryStore& store, const RegTextSink& write);
 
 // One value line as regedit 5.00 writes it, wrapped hex lines included, with
 // its final CR LF.

@@ -8,13 +8,6 @@ namespace ocx::sim {
 
 namespace {
 
-void markDeleted(RegKeyNode& node) {
-  node.deleted = true;
-  for (const auto& child : node.children) {
-    markDeleted(*child);
-  }
-}
-
 std::size_t rootIndex(RootKey root) {
   for (std::size_t i = 0; i < std::size(kAllRoots); ++i) {
     if (kAllRoots[i] == root) {
@@ -24,53 +17,141 @@ std::size_t rootIndex(RootKey root) {
   return 0;
 }
 
+constexpr std::size_t kMissing = static_cast<std::size_t>(-1);
+
 }  // namespace
 
-std::shared_ptr<RegKeyNode> RegKeyNode::child(std::string_view childName) const {
-  for (const auto& c : children) {
-    if (equalsIgnoreCase(c->name, childName)) {
-      return c;
+RegKeyNode::RegKeyNode(std::string name, RegKeyNode* parent)
+    : name_(std::move(name)), folded_(foldedUtf16(name_)), parent_(parent) {}
+
+std::size_t RegKeyNode::childPosition(std::u16string_view folded, std::uint64_t hash) const {
+  if (children_.size() <= NameIndex::kScanLimit) {
+    for (std::size_t i = 0; i < children_.size(); ++i) {
+      if (children_[i]->folded_ == folded) {
+        return i;
+      }
+    }
+    return kMissing;
+  }
+  if (!childIndex_) {
+    childIndex_ = std::make_unique<NameIndex>();
+    for (std::size_t i = 0; i < children_.size(); ++i) {
+      childIndex_->add(hashFolded(children_[i]->folded_), i);
     }
   }
-  return nullptr;
+  std::size_t found = kMissing;
+  childIndex_->candidates(hash, [&](std::size_t i) {
+    found = children_[i]->folded_ == folded ? i : kMissing;
+    return found != kMissing;
+  });
+  return found;
+}
+
+std::size_t RegKeyNode::valuePosition(std::string_view valueName, std::uint64_t hash) const {
+  if (values_.size() <= NameIndex::kScanLimit) {
+    for (std::size_t i = 0; i < values_.size(); ++i) {
+      if (equalsIgnoreCase(values_[i].name, valueName)) {
+        return i;
+      }
+    }
+    return kMissing;
+  }
+  if (!valueIndex_) {
+    valueIndex_ = std::make_unique<NameIndex>();
+    for (std::size_t i = 0; i < values_.size(); ++i) {
+      valueIndex_->add(hashIgnoreCase(values_[i].name), i);
+    }
+  }
+  std::size_t found = kMissing;
+  valueIndex_->candidates(hash, [&](std::size_t i) {
+    found = equalsIgnoreCase(values_[i].name, valueName) ? i : kMissing;
+    return found != kMissing;
+  });
+  return found;
+}
+
+std::shared_ptr<RegKeyNode> RegKeyNode::child(std::string_view childName) const {
+  const std::u16string folded = foldedUtf16(childName);
+  const std::size_t i = childPosition(folded, hashFolded(folded));
+  return i == kMissing ? nullptr : children_[i];
+}
+
+std::shared_ptr<RegKeyNode> RegKeyNode::childOrNew(std::string_view childName) {
+  const std::u16string folded = foldedUtf16(childName);
+  const std::uint64_t hash = hashFolded(folded);
+  if (const std::size_t i = childPosition(folded, hash); i != kMissing) {
+    return children_[i];
+  }
+  auto node = std::make_shared<RegKeyNode>(std::string(childName), this);
+  if (childIndex_) {
+    childIndex_->add(hash, children_.size());
+  }
+  children_.push_back(node);
+  return node;
+}
+
+void RegKeyNode::markDeleted() {
+  deleted_ = true;
+  for (const auto& c : children_) {
+    c->markDeleted();
+  }
+}
+
+void RegKeyNode::removeChild(const RegKeyNode& gone) {
+  const std::uint64_t hash = hashFolded(gone.folded_);
+  const std::size_t i = childPosition(gone.folded_, hash);
+  if (i == kMissing || children_[i].get() != &gone) {
+    return;
+  }
+  children_[i]->markDeleted();
+  children_[i]->parent_ = nullptr;
+  const std::size_t last = children_.size() - 1;
+  if (childIndex_) {
+    childIndex_->move(hash, i, std::nullopt);
+    if (i != last) {
+      childIndex_->move(hashFolded(children_[last]->folded_), last, i);
+    }
+  }
+  if (i != last) {
+    children_[i] = std::move(children_[last]);
+  }
+  children_.pop_back();
 }
 
 const RegValue* RegKeyNode::value(std::string_view valueName) const {
-  for (const auto& v : values) {
-    if (equalsIgnoreCase(v.name, valueName)) {
-      return &v;
-    }
-  }
-  return nullptr;
+  const std::size_t i = valuePosition(valueName, hashIgnoreCase(valueName));
+  return i == kMissing ? nullptr : &values_[i];
 }
 
 void RegKeyNode::setValue(std::string_view valueName, std::uint32_t type, std::vector<std::uint8_t> data) {
-  for (auto& v : values) {
-    if (equalsIgnoreCase(v.name, valueName)) {
-      v.type = type;
-      v.data = std::move(data);
-      return;
-    }
+  const std::uint64_t hash = hashIgnoreCase(valueName);
+  if (const std::size_t i = valuePosition(valueName, hash); i != kMissing) {
+    values_[i].type = type;
+    values_[i].data = std::move(data);
+    return;
   }
-  values.push_back(RegValue{std::string(valueName), type, std::move(data)});
+  if (valueIndex_) {
+    valueIndex_->add(hash, values_.size());
+  }
+  values_.push_back(RegValue{std::string(valueName), type, std::move(data)});
 }
 
 void RegKeyNode::removeValue(std::string_view valueName) {
-  std::erase_if(values, [&](const RegValue& v) { return equalsIgnoreCase(v.name, valueName); });
+  const std::size_t i = valuePosition(valueName, hashIgnoreCase(valueName));
+  if (i != kMissing) {
+    values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(i));
+    valueIndex_.reset();
+  }
 }
 
 std::vector<const RegKeyNode*> RegKeyNode::sortedChildren() const {
-  std::vector<std::pair<std::u16string, const RegKeyNode*>> keyed;
-  keyed.reserve(children.size());
-  for (const auto& c : children) {
-    keyed.emplace_back(foldCase(utf8ToUtf16(c->name)), c.get());
-  }
-  std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<const RegKeyNode*> sorted;
-  sorted.reserve(keyed.size());
-  for (const auto& entry : keyed) {
-    sorted.push_back(entry.second);
+  sorted.reserve(children_.size());
+  for (const auto& c : children_) {
+    sorted.push_back(c.get());
   }
+  std::sort(sorted.begin(), sorted.end(),
+            [](const RegKeyNode* a, const RegKeyNode* b) { return a->folded_ < b->folded_; });
   return sorted;
 }
 
@@ -123,9 +204,7 @@ std::vector<std::string> splitKeyPath(std::string_view path) {
 
 RegistryStore::RegistryStore() {
   for (RootKey root : kAllRoots) {
-    auto node = std::make_shared<RegKeyNode>();
-    node->name = std::string(rootLongName(root));
-    roots_.push_back(std::move(node));
+    roots_.push_back(std::make_shared<RegKeyNode>(std::string(rootLongName(root)), nullptr));
   }
 }
 
@@ -149,14 +228,7 @@ std::shared_ptr<RegKeyNode> RegistryStore::find(RootKey rootKey, std::string_vie
 std::shared_ptr<RegKeyNode> RegistryStore::create(RootKey rootKey, std::string_view path) {
   std::shared_ptr<RegKeyNode> node = root(rootKey);
   for (const auto& part : splitKeyPath(path)) {
-    auto next = node->child(part);
-    if (!next) {
-      next = std::make_shared<RegKeyNode>();
-      next->name = part;
-      next->parent = node.get();
-      node->children.push_back(next);
-    }
-    node = std::move(next);
+    node = node->childOrNew(part);
   }
   return node;
 }
@@ -164,12 +236,10 @@ std::shared_ptr<RegKeyNode> RegistryStore::create(RootKey rootKey, std::string_v
 // NOLINTNEXTLINE(readability-make-member-function-const): removes from the tree.
 bool RegistryStore::remove(RootKey rootKey, std::string_view path) {
   const auto node = find(rootKey, path);
-  if (!node || node->parent == nullptr) {
+  if (!node || node->parent() == nullptr) {
     return false;
   }
-  markDeleted(*node);
-  std::erase_if(node->parent->children, [&](const auto& c) { return c == node; });
-  node->parent = nullptr;
+  node->parent()->removeChild(*node);
   return true;
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/registry.h"
@@ -21,21 +22,88 @@ struct RegValue {
   std::vector<std::uint8_t> data;
 };
 
-struct RegKeyNode {
-  std::string name;
-  RegKeyNode* parent = nullptr;
+// Where a key's subkeys or values are found by name once there are many of
+// them: positions in the list by the hash of the folded name. Short lists
+// are scanned instead, which costs less than keeping an index.
+class NameIndex {
+ public:
+  static constexpr std::size_t kScanLimit = 8;
+
+  // The positions whose name may be the one hashed; the caller compares.
+  template <typename Visit>
+  void candidates(std::uint64_t hash, Visit visit) const {
+    const auto [first, last] = positions_.equal_range(hash);
+    for (auto it = first; it != last; ++it) {
+      if (visit(it->second)) {
+        return;
+      }
+    }
+  }
+  void add(std::uint64_t hash, std::size_t position) { positions_.emplace(hash, position); }
+  // The entry of `hash` at `from` moves to `to`, or goes when `to` is
+  // nullopt.
+  void move(std::uint64_t hash, std::size_t from, std::optional<std::size_t> to) {
+    const auto [first, last] = positions_.equal_range(hash);
+    for (auto it = first; it != last; ++it) {
+      if (it->second == from) {
+        if (to) {
+          it->second = *to;
+        } else {
+          positions_.erase(it);
+        }
+        return;
+      }
+    }
+  }
+
+ private:
+  std::unordered_multimap<std::uint64_t, std::size_t> positions_;
+};
+
+class RegKeyNode {
+ public:
+  RegKeyNode(std::string name, RegKeyNode* parent);
+
+  // As it was spelled when the key was created.
+  [[nodiscard]] const std::string& name() const { return name_; }
+  // The name as it compares: folded once, when the key is created.
+  [[nodiscard]] const std::u16string& folded() const { return folded_; }
+  [[nodiscard]] RegKeyNode* parent() const { return parent_; }
   // Set when the key is deleted while a handle still holds it.
-  bool deleted = false;
-  std::vector<RegValue> values;
-  std::vector<std::shared_ptr<RegKeyNode>> children;
+  [[nodiscard]] bool deleted() const { return deleted_; }
+  // In the order they were created.
+  [[nodiscard]] const std::vector<RegValue>& values() const { return values_; }
 
   [[nodiscard]] std::shared_ptr<RegKeyNode> child(std::string_view name) const;
+  // The subkey of that name, created when missing.
+  std::shared_ptr<RegKeyNode> childOrNew(std::string_view name);
+  // Takes the subkey out of the tree and marks it and everything below it
+  // deleted.
+  void removeChild(const RegKeyNode& child);
   [[nodiscard]] const RegValue* value(std::string_view name) const;
   // Replaces the data of a value that exists, keeping its place.
   void setValue(std::string_view name, std::uint32_t type, std::vector<std::uint8_t> data);
   void removeValue(std::string_view name);
   // Children ordered by name without regard to case, as regedit lists them.
   [[nodiscard]] std::vector<const RegKeyNode*> sortedChildren() const;
+
+ private:
+  std::size_t childPosition(std::u16string_view folded, std::uint64_t hash) const;
+  std::size_t valuePosition(std::string_view name, std::uint64_t hash) const;
+  void markDeleted();
+
+  std::string name_;
+  std::u16string folded_;
+  RegKeyNode* parent_;
+  bool deleted_ = false;
+  std::vector<RegValue> values_;
+  std::vector<std::shared_ptr<RegKeyNode>> children_;
+  // Built when a list outgrows a scan. The value index is dropped when a
+  // removal shifts the values, which keep their order, and rebuilt on the
+  // next look-up; subkeys have no order of their own, so a removal moves
+  // the last one into the gap and the index follows.
+  mutable std::unique_ptr<NameIndex> childIndex_;
+  mutable std::unique_ptr<NameIndex> valueIndex_;
 };
 
 inline constexpr RootKey kAllRoots[] = {RootKey::ClassesRoot, RootKey::CurrentUser, RootKey::LocalMachine,

@@ -109,7 +109,7 @@ RegStatus SimRegistry::openSubKey(RegHandle parent, const std::string& subKey, s
   if (open_key == nullptr) {
     return win32_error::kInvalidHandle;
   }
-  if (open_key->node->deleted) {
+  if (open_key->node->deleted()) {
     return kKeyDeleted;
   }
   const RootKey root = open_key->root;
@@ -125,7 +125,7 @@ RegStatus SimRegistry::readValue(RegHandle key, const std::string& name, std::ui
   if (const auto fault = faults_.take("reg_query", {faultPath(open_key->root, open_key->path)})) {
     return static_cast<RegStatus>(*fault);
   }
-  if (open_key->node->deleted) {
+  if (open_key->node->deleted()) {
     return kKeyDeleted;
   }
   if ((open_key->sam & reg_access::kQueryValue) == 0) {
@@ -194,7 +194,7 @@ RegStatus SimRegistry::deleteKeyTree(RegHandle parent, const std::string& child)
   if (const auto fault = faults_.take("reg_delete", {faultPath(root, path)})) {
     return static_cast<RegStatus>(*fault);
   }
-  if (open_key->node->deleted) {
+  if (open_key->node->deleted()) {
     return kKeyDeleted;
   }
   const std::string physical = physicalPath(root, path, open_key->view64);

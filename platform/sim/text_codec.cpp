@@ -119,6 +119,55 @@ char16_t foldUnit(char16_t unit) {
   return unit;
 }
 
+// A UTF-8 text as the folded UTF-16 units it compares by, one at a time: a
+// malformed sequence is U+FFFD and a code point above U+FFFF a surrogate
+// pair, as utf8ToUtf16 gives them.
+class FoldedUnits {
+ public:
+  explicit FoldedUnits(std::string_view text) : text_(text) {}
+
+  bool next(char16_t& unit) {
+    if (low_ != 0) {
+      unit = low_;
+      low_ = 0;
+      return true;
+    }
+    if (pos_ >= text_.size()) {
+      return false;
+    }
+    const auto lead = static_cast<unsigned char>(text_[pos_]);
+    if (lead < 0x80) {
+      ++pos_;
+      unit = foldUnit(lead);
+      return true;
+    }
+    char32_t cp = 0;
+    if (!decodeUtf8(text_, pos_, cp)) {
+      cp = 0xFFFD;
+    }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      unit = static_cast<char16_t>(0xD800 + (cp >> 10));
+      low_ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+      return true;
+    }
+    unit = foldUnit(static_cast<char16_t>(cp));
+    return true;
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  char16_t low_ = 0;
+};
+
+constexpr std::uint64_t kFnvOffset = 0xcbf29ce484222325ULL;
+constexpr std::uint64_t kFnvPrime = 0x100000001b3ULL;
+
+std::uint64_t hashUnit(std::uint64_t hash, char16_t unit) {
+  return (hash ^ unit) * kFnvPrime;
+}
+
 }  // namespace
 
 std::u16string utf8ToUtf16(std::string_view text) {
@@ -231,8 +280,19 @@ std::u16string foldCase(std::u16string_view text) {
   return out;
 }
 
+std::u16string foldedUtf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  FoldedUnits units(text);
+  char16_t unit = 0;
+  while (units.next(unit)) {
+    out += unit;
+  }
+  return out;
+}
+
 std::string foldCaseUtf8(std::string_view text) {
-  return utf16ToUtf8(foldCase(utf8ToUtf16(text)));
+  return utf16ToUtf8(foldedUtf16(text));
 }
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {
@@ -240,9 +300,85 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
 }
 
 int compareIgnoreCase(std::string_view a, std::string_view b) {
-  const std::u16string fa = foldCase(utf8ToUtf16(a));
-  const std::u16string fb = foldCase(utf8ToUtf16(b));
-  return fa.compare(fb);
+  FoldedUnits left(a);
+  FoldedUnits right(b);
+  while (true) {
+    char16_t l = 0;
+    char16_t r = 0;
+    const bool hasLeft = left.next(l);
+    const bool hasRight = right.next(r);
+    if (!hasLeft || !hasRight) {
+      return hasLeft ? 1 : (hasRight ? -1 : 0);
+    }
+    if (l != r) {
+      return l < r ? -1 : 1;
+    }
+  }
+}
+
+std::uint64_t hashFolded(std::u16string_view folded) {
+  std::uint64_t hash = kFnvOffset;
+  for (char16_t unit : folded) {
+    hash = hashUnit(hash, unit);
+  }
+  return hash;
+}
+
+std::uint64_t hashIgnoreCase(std::string_view text) {
+  std::uint64_t hash = kFnvOffset;
+  FoldedUnits units(text);
+  char16_t unit = 0;
+  while (units.next(unit)) {
+    hash = hashUnit(hash, unit);
+  }
+  return hash;
+}
+
+std::size_t appendUtf16LeAsUtf8(std::string_view bytes, bool final, std::string& out) {
+  const auto unitAt = [&](std::size_t i) {
+    return static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                 (static_cast<unsigned char>(bytes[i + 1]) << 8));
+  };
+  const std::size_t whole = bytes.size() & ~std::size_t{1};
+  std::size_t i = 0;
+  while (i < whole) {
+    char32_t cp = unitAt(i);
+    if (cp < 0x80) {
+      out += static_cast<char>(cp);
+      i += 2;
+      continue;
+    }
+    if (cp >= 0xD800 && cp <= 0xDBFF) {
+      if (i + 2 >= whole && !final) {
+        return i;
+      }
+      const char16_t low = i + 2 < whole ? unitAt(i + 2) : 0;
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        appendUtf8(out, 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00));
+        i += 4;
+        continue;
+      }
+      cp = 0xFFFD;
+    } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    appendUtf8(out, cp);
+    i += 2;
+  }
+  return final ? bytes.size() : i;
+}
+
+std::size_t unfinishedUtf8Tail(std::string_view text) {
+  // A lead byte among the last three whose sequence runs past the end.
+  for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
+    const auto byte = static_cast<unsigned char>(text[text.size() - back]);
+    if ((byte & 0xC0) == 0x80) {
+      continue;
+    }
+    const std::size_t length = (byte & 0xE0) == 0xC0 ? 2 : (byte & 0xF0) == 0xE0 ? 3 : (byte & 0xF8) == 0xF0 ? 4 : 1;
+    return length > back ? back : 0;
+  }
+  return 0;
 }
 
 }  // namespace ocx::sim

@@ -170,7 +170,7 @@ bool wildcardMatch(std::string_view pattern, std::string_view name) {
   if (pattern == "*.*") {
     pattern = "*";
   }
-  return matchUnits(foldCase(utf8ToUtf16(pattern)), foldCase(utf8ToUtf16(name)));
+  return matchUnits(foldedUtf16(pattern), foldedUtf16(name));
 }
 
 std::string pathKey(std::string_view fullPath) {

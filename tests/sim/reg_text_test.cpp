@@ -1,6 +1,9 @@
 #include "platform/sim/reg_text.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
 
 #include "machine_fixture.h"
 #include "platform/sim/text_codec.h"
@@ -126,6 +129,79 @@ TEST(RegText, FilesAreDecodedByTheirByteOrderMarkOrAsCodePage1252) {
   EXPECT_EQ(decodeRegFile("\xEF\xBB\xBF" + text), text);
   EXPECT_EQ(decodeRegFile(text), text);
   EXPECT_EQ(decodeRegFile("REGEDIT4\r\n[HKEY_CURRENT_USER\\Gr\xFC\xDF\x65]\r\n"), text);
+}
+
+std::string utf16File(const std::string& text) {
+  std::string bytes = "\xFF\xFE";
+  for (std::uint8_t byte : utf16Bytes(utf8ToUtf16(text))) {
+    bytes += static_cast<char>(byte);
+  }
+  return bytes;
+}
+
+// "line:column" of the error, or the export when the text is read.
+std::string outcomeOfFile(const std::string& bytes) {
+  const std::string path = ::testing::TempDir() + "reg_file_" + std::to_string(getpid()) + ".reg";
+  std::ofstream(path, std::ios::binary) << bytes;
+  RegistryStore store;
+  try {
+    EXPECT_TRUE(importRegFile(path, store));
+  } catch (const RegTextError& e) {
+    return std::to_string(e.line()) + ":" + std::to_string(e.column());
+  }
+  return exportRegText(store);
+}
+
+std::string outcomeOfText(const std::string& text) {
+  RegistryStore store;
+  try {
+    importRegText(text, store);
+  } catch (const RegTextError& e) {
+    return std::to_string(e.line()) + ":" + std::to_string(e.column());
+  }
+  return exportRegText(store);
+}
+
+TEST(RegText, LargeFilesReadInPiecesGiveWhatTheirWholeTextGives) {
+  // Files longer than the piece the reader takes at a time (a megabyte),
+  // with characters of every length, surrogate pairs and line ends
+  // around the points where one piece ends and the next begins.
+  const std::string run = "\xE2\x82\xAC\xF0\x9D\x84\x9E\xC3\xBC\\\\x\"\r\n\"z\"=\"";
+  const auto big = [&](const std::string& header, std::size_t at, const std::string& tail) {
+    std::string text = header + "\r\n\r\n[HKEY_CURRENT_USER\\Größe\\𝄞]\r\n\"v\"=\"";
+    text += std::string(at - std::min(at, text.size()), 'a');
+    for (int i = 0; i < 30; ++i) {
+      text += run + std::to_string(i);
+    }
+    return text + "\"\r\n[hkey_current_user\\GRÖSSE\\𝄞\\ёлка]\r\n" + tail;
+  };
+  const std::string fine = "@=hex(2):25,00,e4,00\r\n";
+  const std::string malformed = "\"bad\"=foo\r\n";
+  const std::size_t kMega = std::size_t{1} << 20;
+  for (std::size_t shift = 0; shift < 4; ++shift) {
+    SCOPED_TRACE(shift);
+    for (const std::string& tail : {fine, malformed}) {
+      // UTF-16LE: pieces of bytes after the byte-order mark, two per unit.
+      const std::string unicode = big(std::string(kRegedit5Header), kMega / 2 - 8 + shift, tail);
+      EXPECT_EQ(outcomeOfFile(utf16File(unicode)), outcomeOfText(unicode));
+      // UTF-8, with and without its mark.
+      const std::string utf8 = big(std::string(kRegedit5Header), kMega - 8 + shift, tail);
+      EXPECT_EQ(outcomeOfFile("\xEF\xBB\xBF" + utf8), outcomeOfText(utf8));
+      EXPECT_EQ(outcomeOfFile(utf8), outcomeOfText(utf8));
+    }
+  }
+  // Code page 1252 is found only by a byte far into the file that is not
+  // UTF-8.
+  const std::string ansiTail = "\"T\"=\"Gr\xFC\xDF\x65 \x80\"\r\n";
+  const std::string utf8Tail = "\"T\"=\"Grüße €\"\r\n";
+  EXPECT_EQ(outcomeOfFile("REGEDIT4\r\n[HKEY_CURRENT_USER\\K]\r\n\"v\"=\"" + std::string(3 * kMega, 'a') + "\"\r\n" +
+                          ansiTail),
+            outcomeOfText("REGEDIT4\r\n[HKEY_CURRENT_USER\\K]\r\n\"v\"=\"" + std::string(3 * kMega, 'a') + "\"\r\n" +
+                          utf8Tail));
+  RegistryStore store;
+  EXPECT_FALSE(importRegFile(::testing::TempDir(), store));
+  EXPECT_FALSE(importRegFile(::testing::TempDir() + "no such file.reg", store));
+  EXPECT_EQ(outcomeOfFile("\r\n \t\r\n"), outcomeOfText(""));
 }
 
 }  // namespace

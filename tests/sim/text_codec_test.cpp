@@ -1,0 +1,110 @@
+#include "platform/sim/text_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace ocx::sim {
+namespace {
+
+// Names as the registry and the file system meet them: ASCII, umlauts and
+// their Latin-1 neighbours, Latin Extended-A, Greek with its final sigma,
+// Cyrillic, characters beyond U+FFFF, the private use area that sorts after
+// the surrogates in UTF-16, and malformed UTF-8.
+const std::vector<std::string> kNames = {
+    "",        "a",       "A",        "Software", "SOFTWARE", "Größe", "GRÖSSE", "größe",
+    "ÿ",       "Ÿ",       "Ärzte",    "ärzte",    "Łódź",     "łÓDŹ",  "ıi",     "ſ",
+    "Σύστημα", "ΣΎΣΤΗΜΑ", "σύστημας", "ΣΎΣΤΗΜΑΣ", "Ёлка",     "ёЛКА",  "Шрифты", "шрифты",
+    "𝄞note",   "\uE000",  "\uFF21",   "\uFF41",   "a\xFF",    "a\xFE", "a\xC3",  "\xE2\x82",
+};
+
+// The folded UTF-16 units, by the conversions that existed before any
+// shortcut: every shortcut must agree with them.
+std::u16string reference(const std::string& name) {
+  return foldCase(utf8ToUtf16(name));
+}
+
+int sign(int n) {
+  return (n > 0) - (n < 0);
+}
+
+TEST(CaseFolding, ShortcutsAgreeWithFoldingTheConvertedText) {
+  for (const auto& a : kNames) {
+    SCOPED_TRACE(a);
+    EXPECT_EQ(foldedUtf16(a), reference(a));
+    EXPECT_EQ(hashIgnoreCase(a), hashFolded(reference(a)));
+    for (const auto& b : kNames) {
+      SCOPED_TRACE(b);
+      EXPECT_EQ(sign(compareIgnoreCase(a, b)), sign(reference(a).compare(reference(b))));
+      EXPECT_EQ(equalsIgnoreCase(a, b), reference(a) == reference(b));
+    }
+  }
+}
+
+TEST(CaseFolding, LettersOutsideAsciiMatchTheirOtherCase) {
+  const std::pair<const char*, const char*> same[] = {
+      {"Größe", "GRÖßE"}, {"ärzte", "ÄRZTE"}, {"ÿ", "Ÿ"},           {"łódź", "ŁÓDŹ"},
+      {"σημας", "ΣΗΜΑΣ"}, {"ёлка", "ЁЛКА"},   {"шрифты", "ШРИФТЫ"}, {"a\xFF", "A\xFE"},
+  };
+  for (const auto& [a, b] : same) {
+    EXPECT_TRUE(equalsIgnoreCase(a, b)) << a << " " << b;
+  }
+  // Code units, not code points, decide the order: a character beyond
+  // U+FFFF (a surrogate pair) sorts before U+E000.
+  EXPECT_LT(compareIgnoreCase("𝄞", "\uE000"), 0);
+  EXPECT_LT(compareIgnoreCase("Z", "ä"), 0);
+  EXPECT_GT(compareIgnoreCase("ab", "A"), 0);
+}
+
+TEST(Utf16Pieces, AnySplitOfTheBytesGivesTheWholeTextsConversion) {
+  // A surrogate pair, a lone high and a lone low surrogate, a character
+  // of three UTF-8 bytes and a trailing odd byte.
+  std::u16string units = u"Gr\u00FC\u00DFe \U0001D11E x";
+  units += static_cast<char16_t>(0xD800);
+  units += u"y";
+  units += static_cast<char16_t>(0xDC00);
+  units += u"\u20AC";
+  units += static_cast<char16_t>(0xDBFF);
+  std::string bytes;
+  for (std::uint8_t byte : utf16Bytes(units)) {
+    bytes += static_cast<char>(byte);
+  }
+  for (const std::string& whole : {bytes, bytes + "A"}) {
+    const std::string expected = utf16ToUtf8(units);
+    for (std::size_t cut = 0; cut <= whole.size(); ++cut) {
+      SCOPED_TRACE(cut);
+      std::string out;
+      std::string pending = whole.substr(0, cut);
+      pending.erase(0, appendUtf16LeAsUtf8(pending, false, out));
+      pending += whole.substr(cut);
+      appendUtf16LeAsUtf8(pending, true, out);
+      EXPECT_EQ(out, expected);
+    }
+  }
+}
+
+TEST(Utf8Pieces, AnUnfinishedSequenceAtTheEndIsHeldBack) {
+  const struct {
+    std::string text;
+    std::size_t tail;
+  } cases[] = {
+      {"abc", 0},
+      {"a\xC3", 1},
+      {"a\xC3\xBC", 0},
+      {"\xE2\x82", 2},
+      {"\xE2\x82\xAC", 0},
+      {"\xF0\x9D\x84", 3},
+      {"\xF0\x9D\x84\x9E", 0},
+      {"a\x80", 0},
+      {"\xFF", 0},
+      {"", 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(unfinishedUtf8Tail(c.text), c.tail) << c.text;
+  }
+}
+
+}  // namespace
+}  // namespace ocx::sim

@@ -29,6 +29,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+from dataclasses import dataclass
 from pathlib import Path
 
 SKIP = 77
@@ -37,31 +38,42 @@ TYPELIB = r"TypeLib\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}"
 OLD_VERSION = "6.1.98.33"
 NEW_VERSION = "6.1.98.34"
 ARCHES = ("win32", "win64")
-VERSIONS = ("winxp", "win2003", "vista", "win7", "win81", "win10")
 
-# What Wine 8 reports for each version it can play (winecfg -v). Wine has no
-# 64-bit Windows XP under the name winxp; its winxp64 is XP Professional x64,
-# version 5.2 with a workstation product type, which is the nearest thing.
-REPORTED = {
-    "winxp": (5, 1, 2600, "Service Pack 3"),
-    "winxp64": (5, 2, 3790, "Service Pack 2"),
-    "win2003": (5, 2, 3790, "Service Pack 2"),
-    "vista": (6, 0, 6002, "Service Pack 2"),
-    "win7": (6, 1, 7601, "Service Pack 1"),
-    "win81": (6, 3, 9600, ""),
-    "win10": (10, 0, 18362, ""),
-}
 
-# How the product name of the Windows line begins on each of them. Windows
-# 8.1 and 10 have no name of their own in the program's table.
-NAME_START = {
-    "winxp": "Microsoft Windows XP ",
-    "winxp64": "Microsoft Windows XP ",
-    "win2003": "Microsoft Windows Server 2003 ",
-    "vista": "Microsoft Windows Vista ",
-    "win7": "Microsoft Windows 7 ",
-    "win81": "Microsoft Windows",
-    "win10": "Microsoft Windows",
+@dataclass(frozen=True)
+class Machine:
+    """A Windows that a prefix plays, and what Wine then reports for it."""
+
+    winecfg: str  # the version name that winecfg -v takes
+    reported: tuple[int, int, int, str, int]  # major, minor, build, service pack, product type
+    name_start: str  # how the product name of the Windows line begins
+    build: int | None = None  # a build number set over the one Wine has for the version
+    locale: str = "C.UTF-8"  # the Linux locale, from which Wine takes language and code page
+    language: int = 0x0409  # the system's language, as Wine makes it of the locale
+    temp: str | None = None  # the user's temporary folder, instead of Wine's
+
+
+# Product types: 1 workstation, 3 server. Wine has no 64-bit Windows XP
+# under the name winxp; its winxp64 is XP Professional x64, version 5.2 with
+# a workstation product type. Windows 8 and later have no name of their own
+# in the program's table. Wine 8 knows no Windows 11, but takes the build
+# number a Windows 10 prefix reports from the registry.
+MACHINES = {
+    "winxp": Machine("winxp", (5, 1, 2600, "Service Pack 3", 1), "Microsoft Windows XP "),
+    "winxp64": Machine("winxp64", (5, 2, 3790, "Service Pack 2", 1), "Microsoft Windows XP "),
+    "win2003": Machine("win2003", (5, 2, 3790, "Service Pack 2", 3), "Microsoft Windows Server 2003 "),
+    "vista": Machine("vista", (6, 0, 6002, "Service Pack 2", 1), "Microsoft Windows Vista "),
+    "win2008": Machine("win2008", (6, 0, 6002, "Service Pack 2", 3), "Microsoft Windows Server 2008 "),
+    "win7": Machine("win7", (6, 1, 7601, "Service Pack 1", 1), "Microsoft Windows 7 "),
+    "win2008r2": Machine("win2008r2", (6, 1, 7601, "Service Pack 1", 3), "Microsoft Windows Server 2008 R2 "),
+    "win8": Machine("win8", (6, 2, 9200, "", 1), "Microsoft Windows"),
+    "win81": Machine("win81", (6, 3, 9600, "", 1), "Microsoft Windows"),
+    "win10": Machine("win10", (10, 0, 18362, "", 1), "Microsoft Windows"),
+    "win11": Machine("win10", (10, 0, 22631, "", 1), "Microsoft Windows", build=22631),
+    # A German Windows 10 whose user has umlauts and an ß in the path of the
+    # temporary folder; the program's ANSI calls see it in code page 1252.
+    "win10-de": Machine("win10", (10, 0, 18362, "", 1), "Microsoft Windows", locale="de_DE.UTF-8",
+                        language=0x0407, temp=r"C:\users\Jürgen Groß\Temp"),
 }
 
 
@@ -81,10 +93,6 @@ def check(condition: bool, message: str) -> None:
 def check_equal(actual, expected, what: str) -> None:
     if actual != expected:
         raise Failure(f"{what}:\n  expected {expected!r}\n  actual   {actual!r}")
-
-
-def wine_version_name(arch: str, version: str) -> str:
-    return "winxp64" if (arch, version) == ("win64", "winxp") else version
 
 
 def system_folder(arch: str) -> str:
@@ -128,13 +136,16 @@ class Env:
         self.old_control = self.win32_build / f"standin-mscomctl-{OLD_VERSION}.ocx"
 
 
-def wine_environment(prefix: Path, display: str | None = None, arch: str | None = None) -> dict[str, str]:
-    env = {k: v for k, v in os.environ.items() if not k.startswith(("LC_", "WINE", "DISPLAY"))}
-    # One locale everywhere, so that the ANSI code page is 1252 as on a
-    # German Windows, whatever the calling shell uses. No prefix asks to
-    # install Mono or Gecko, and none adds menu entries for the user.
-    env.update(LANG="C.UTF-8", WINEPREFIX=str(prefix), WINEDEBUG="-all",
+def wine_environment(prefix: Path, display: str | None = None, arch: str | None = None,
+                     locale: str = "C.UTF-8", locales: Path | None = None) -> dict[str, str]:
+    env = {k: v for k, v in os.environ.items() if not k.startswith(("LC_", "LOCPATH", "WINE", "DISPLAY"))}
+    # One locale for every process of a prefix, whatever the calling shell
+    # uses; both give the ANSI code page 1252 of a German Windows. No prefix
+    # asks to install Mono or Gecko, and none adds menu entries for the user.
+    env.update(LANG=locale, WINEPREFIX=str(prefix), WINEDEBUG="-all",
                WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d")
+    if locales:
+        env["LOCPATH"] = str(locales)
     if display:
         env["DISPLAY"] = display
     if arch:
@@ -283,14 +294,52 @@ def machine_dir(env: Env, arch: str, version: str) -> Path:
     return env.work / f"machine-{arch}-{version}"
 
 
+def locale_folder(env: Env, locale: str) -> Path | None:
+    """Where glibc finds a locale this machine lacks, generated once from
+    the locales package's sources; None when the system has it."""
+    have = subprocess.run(["locale", "-a"], capture_output=True, text=True, check=False).stdout.split()
+    wanted = locale.lower().replace("-", "")
+    if any(name.lower().replace("-", "") == wanted for name in have):
+        return None
+    folder = env.work / "locales"
+    if not (folder / locale / "LC_CTYPE").exists():
+        if shutil.which("localedef") is None:
+            raise Unavailable(f"the locale {locale} is missing and localedef is not installed (scripts/install-deps)")
+        language, charset = locale.split(".")
+        folder.mkdir(parents=True, exist_ok=True)
+        # Built aside and moved, as two tests may build it at once.
+        partial = Path(tempfile.mkdtemp(dir=folder))
+        run(["localedef", "-i", language, "-f", charset, str(partial / locale)], dict(os.environ), 120, "localedef")
+        with contextlib.suppress(OSError):
+            (partial / locale).rename(folder / locale)
+        shutil.rmtree(partial, ignore_errors=True)
+    return folder
+
+
+def machine_environment(env: Env, version: str, prefix: Path, display: str | None = None) -> dict[str, str]:
+    locale = MACHINES[version].locale
+    return wine_environment(prefix, display, locale=locale, locales=locale_folder(env, locale))
+
+
 def make_machine(env: Env, arch: str, version: str) -> None:
     base = env.work / f"base-{arch}"
     check((base / "system.reg").exists(), f"no base prefix {base}: its fixture has not run")
+    machine = MACHINES[version]
     prefix = machine_dir(env, arch, version)
     clone_prefix(base, prefix)
-    wine = wine_environment(prefix)
+    wine = machine_environment(env, version, prefix)
     try:
-        run(["wine", "winecfg", "-v", wine_version_name(arch, version)], wine, 120, "winecfg -v")
+        run(["wine", "winecfg", "-v", machine.winecfg], wine, 120, f"winecfg -v {machine.winecfg}")
+        if machine.build:
+            # Wine reports the build that the registry holds, shared by both views.
+            for value in ("CurrentBuild", "CurrentBuildNumber"):
+                run(["wine", "reg", "add", r"HKLM\Software\Microsoft\Windows NT\CurrentVersion", "/v", value,
+                     "/d", str(machine.build), "/f"], wine, 120, f"setting {value}")
+        if machine.temp:
+            for value in ("TEMP", "TMP"):
+                run(["wine", "reg", "add", r"HKCU\Environment", "/v", value, "/t", "REG_EXPAND_SZ",
+                     "/d", machine.temp, "/f"], wine, 120, f"setting {value}")
+            (prefix / "drive_c" / Path(*machine.temp[3:].split("\\"))).mkdir(parents=True, exist_ok=True)
         wait_wineserver(wine)
     finally:
         kill_wineserver(wine)
@@ -318,7 +367,7 @@ class Session:
         try:
             if self.display is None:
                 self.display = self._stack.enter_context(virtual_screen())
-            self.wine = wine_environment(self.prefix, self.display)
+            self.wine = machine_environment(self.env, self.version, self.prefix, self.display)
             self._stack.callback(kill_wineserver, self.wine)
             return self
         except BaseException:
@@ -411,8 +460,7 @@ class Expect:
     """What one machine should show, from the facts Wine reports for it."""
 
     def __init__(self, texts: dict[str, str], arch: str, version: str, facts: dict):
-        self.texts, self.arch = texts, arch
-        self.wine_version = wine_version_name(arch, version)
+        self.texts, self.arch, self.version = texts, arch, version
         self.facts = facts
         folder = r"C:\windows\SysWOW64" if arch == "win64" else r"C:\windows\system32"
         self.installed = folder + r"\MSCOMCTL.OCX"
@@ -420,9 +468,10 @@ class Expect:
 
     def windows_line_parts(self) -> tuple[str, str]:
         """The line without its product name, and how the name begins."""
-        major, minor, build, csd = REPORTED[self.wine_version]
+        machine = MACHINES[self.version]
+        major, minor, build, csd, _ = machine.reported
         bits = 64 if self.arch == "win64" else 32
-        return f" {bits} Bit (Version {major}.{minor}.{build}) {csd}", NAME_START[self.wine_version]
+        return f" {bits} Bit (Version {major}.{minor}.{build}) {csd}", machine.name_start
 
     def survey_values(self, name: str) -> dict[int, str]:
         tail, _ = self.windows_line_parts()
@@ -445,18 +494,21 @@ def product_name(env: Env, facts: dict, window_line: str, expect: Expect) -> str
     name = window_line[: len(window_line) - len(tail)]
     check(name.startswith(start), f"Windows line {window_line!r} does not start with {start!r}")
     if env.sim:
-        profile = env.work / "runs" / f"osinfo-{expect.arch}-{expect.wine_version}.json"
+        profile = env.work / "runs" / f"osinfo-{expect.arch}-{expect.version}.json"
         profile.write_text(json.dumps({"os": {"wow64_query": "present", **facts["os"]}}), encoding="utf-8")
         out = run([env.sim, "osinfo", "--machine", str(profile)], dict(os.environ), 60, "ocxmedic-sim osinfo")
         check_equal(name, json.loads(out)["Name"], "product name against the simulator's for the same facts")
     return name
 
 
-def check_reported_version(facts: dict, wine_version: str) -> None:
+def check_reported_version(facts: dict, version: str) -> None:
     os_facts = facts["os"]
-    major, minor, build, csd = REPORTED[wine_version]
-    check_equal((os_facts["major"], os_facts["minor"], os_facts["build"], os_facts["csd"]),
-                (major, minor, build, csd), f"version that the prefix reports after winecfg -v {wine_version}")
+    machine = MACHINES[version]
+    check_equal((os_facts["major"], os_facts["minor"], os_facts["build"], os_facts["csd"], os_facts["product_type"]),
+                machine.reported, f"version that the prefix reports as {version}")
+    check_equal(os_facts["lang_id"], machine.language, "the system's language")
+    if machine.temp:
+        check_equal(facts["temp"], machine.temp + "\\", "the user's temporary folder")
 
 
 def check_layout(dump: dict) -> None:
@@ -510,7 +562,7 @@ def start_and_survey(s: Session, texts: dict[str, str], exe: Path | None = None,
     """Starts the program and checks what it found; returns the first dump."""
     s.start(exe, cwd)
     dump, facts = s.drive("dump", "osfacts")
-    check_reported_version(facts, wine_version_name(s.arch, s.version))
+    check_reported_version(facts, s.version)
     expect = Expect(texts, s.arch, s.version, facts)
     check_equal(dump["caption"], texts["kWindowCaption"] + " " + texts["version"], "caption")
     shown = elements(dump)
@@ -541,8 +593,7 @@ def scenario_survey(s: Session, texts: dict[str, str], dpi: int = 96) -> None:
     style = dump["style"]
     check(style["sysmenu"] and not style["minimize_box"] and not style["maximize_box"] and not style["sizing"],
           f"window style {style}: a fixed window with a close box only")
-    suffix = "" if dpi == 96 else f"-{dpi}dpi"
-    s.screenshot(dump["window_rect"], s.env.work / "screenshots" / f"{s.arch}-{s.version}{suffix}.png")
+    s.screenshot(dump["window_rect"], screenshot_path(s.env, s.arch, s.version, "" if dpi == 96 else f"-{dpi}dpi"))
     check_layout(dump)
     check_texts_fit(dump)
     s.drive("close", "ended")
@@ -814,6 +865,10 @@ def scenario_no_admin(s: Session, texts: dict[str, str]) -> None:
     _, expect, _ = start_and_survey(s, texts)
     _, box, _, after, _, _ = s.drive("click:cmdGo", "message-open", "message", "dump", "click:cmdExit", "ended")
     reason = failure_reason(box, texts, 5, "a refused rename is access denied, 5, with a description")
+    (system,) = s.drive("systemtext:5", window=False)
+    check_equal(reason, "5: " + system["text"].rstrip("\r\n"), "failure reason: the system's own text for 5")
+    if MACHINES[s.version].language != 0x0409:
+        check(system["text"] != system["english"], f"the system has no translation of {system['english']!r}")
     lines = elements(after)["lstStatus"]["lines"]
     check_equal(lines[:2], [texts["kStatusDeleteKey"], texts["kStatusUnregister"]], "first status lines")
     check(lines[2].startswith(texts["kStatusRenamePrefix"]), f"rename line {lines[2]!r}")
@@ -988,6 +1043,31 @@ def show(env: Env, arch: str, version: str) -> None:
         print(picture)
 
 
+def screenshot_path(env: Env, arch: str, version: str, suffix: str = "") -> Path:
+    return env.work / "screenshots" / f"{arch}-{version}{suffix}.png"
+
+
+def contact_sheet(env: Env, cells: list[str]) -> Path:
+    """Every cell's survey window on one image, labelled with its cell, for
+    a person to look over; a cell without a screenshot fails the step once
+    the sheet holds the others."""
+    tiles, missing = [], []
+    for cell in cells:
+        arch, version = cell.split("/")
+        picture = screenshot_path(env, arch, version)
+        if picture.exists():
+            tiles += ["-label", f"{arch} {version}", str(picture)]
+        else:
+            missing.append(cell)
+    sheet = env.work / "contact-sheet.png"
+    sheet.unlink(missing_ok=True)
+    if tiles:
+        run(["montage", "-font", "DejaVu-Sans", "-pointsize", "16", "-background", "#d8d8d8", *tiles,
+             "-tile", "5x", "-geometry", "+12+12", str(sheet)], dict(os.environ), 300, "montage")
+    check(not missing, f"no screenshot of {', '.join(missing)}: their survey tests did not get that far")
+    return sheet
+
+
 SCENARIOS = {
     "survey": scenario_survey,
     "survey-120dpi": scenario_survey_large_fonts,
@@ -1006,20 +1086,29 @@ SCENARIOS = {
 
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("step", choices=["base", "machine", "show", *SCENARIOS])
-    parser.add_argument("--arch", choices=ARCHES, required=True)
-    parser.add_argument("--version", choices=VERSIONS)
+    parser.add_argument("step", choices=["base", "machine", "show", "contact-sheet", *SCENARIOS])
+    parser.add_argument("--arch", choices=ARCHES)
+    parser.add_argument("--cells", nargs="*", default=[], help="ARCH/VERSION of every cell, for contact-sheet")
+    parser.add_argument("--version", choices=MACHINES)
     parser.add_argument("--work", required=True, help="folder for prefixes, runs and screenshots")
     parser.add_argument("--win32-build", required=True, help="build folder with Ocxmedic.exe and ui-driver.exe")
     parser.add_argument("--source-dir", required=True)
     parser.add_argument("--sim", help="ocxmedic-sim, to name the product from the reported facts")
     args = parser.parse_args()
     env = Env(args)
+    if args.arch is None and args.step != "contact-sheet":
+        parser.error(f"{args.step} needs --arch")
 
     # CTest ends a test that runs too long with SIGTERM: leave nothing behind.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     try:
-        check_available(env, need_screen=args.step in ("survey", "survey-120dpi", "frame-colours", "show"))
+        check_available(env, need_screen=args.step in ("survey", "survey-120dpi", "frame-colours", "show",
+                                                        "contact-sheet"))
+        if args.step == "contact-sheet":
+            if shutil.which("montage") is None:
+                raise Unavailable("ImageMagick's montage is missing")
+            print(contact_sheet(env, args.cells))
+            return 0
         if args.step == "show":
             show(env, args.arch, args.version)
             return 0

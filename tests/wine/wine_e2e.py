@@ -9,6 +9,8 @@ One CTest test runs one step of this script:
                              a copy of it that reports Windows version V
   SCENARIO --arch A --version V
                              the program run on a copy of that machine
+  contact-sheet --cells ARCH/VERSION...
+                             the survey screenshots of those cells on one image
 
 Exit codes: 0 passed, 1 failed, 77 skipped (Wine cannot be had here; with
 CI=true that is a failure instead).
@@ -17,87 +19,38 @@ CI=true that is a failure instead).
 from __future__ import annotations
 
 import argparse
-import contextlib
 import datetime as dt
 import json
 import os
 import pwd
 import re
-import select
 import shutil
 import signal
 import subprocess
 import sys
-import tempfile
-from dataclasses import dataclass
 from pathlib import Path
 
-SKIP = 77
-
-TYPELIB = r"TypeLib\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}"
-OLD_VERSION = "6.1.98.33"
-NEW_VERSION = "6.1.98.34"
-ARCHES = ("win32", "win64")
-
-
-@dataclass(frozen=True)
-class Machine:
-    """A Windows that a prefix plays, and what Wine then reports for it."""
-
-    winecfg: str  # the version name that winecfg -v takes
-    reported: tuple[int, int, int, str, int]  # major, minor, build, service pack, product type
-    name_start: str  # how the product name of the Windows line begins
-    build: int | None = None  # a build number set over the one Wine has for the version
-    locale: str = "C.UTF-8"  # the Linux locale, from which Wine takes language and code page
-    language: int = 0x0409  # the system's language, as Wine makes it of the locale
-    temp: str | None = None  # the user's temporary folder, instead of Wine's
+# The prefixes, processes and screens of the library under tools/, imported
+# without leaving compiled files in the source tree.
+sys.dont_write_bytecode = True
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
+from wine_machine import (ARCHES, MACHINES, NEW_VERSION, OLD_VERSION, SKIP, TYPELIB, Env, Failure,  # noqa: E402
+                          Session, Unavailable, check, check_available, kill_wineserver, make_base, make_machine,
+                          run, system_folder)
 
 
-# Product types: 1 workstation, 3 server. Wine has no 64-bit Windows XP
-# under the name winxp; its winxp64 is XP Professional x64, version 5.2 with
-# a workstation product type. Windows 8 and later have no name of their own
-# in the program's table. Wine 8 knows no Windows 11, but takes the build
-# number a Windows 10 prefix reports from the registry.
-MACHINES = {
-    "winxp": Machine("winxp", (5, 1, 2600, "Service Pack 3", 1), "Microsoft Windows XP "),
-    "winxp64": Machine("winxp64", (5, 2, 3790, "Service Pack 2", 1), "Microsoft Windows XP "),
-    "win2003": Machine("win2003", (5, 2, 3790, "Service Pack 2", 3), "Microsoft Windows Server 2003 "),
-    "vista": Machine("vista", (6, 0, 6002, "Service Pack 2", 1), "Microsoft Windows Vista "),
-    "win2008": Machine("win2008", (6, 0, 6002, "Service Pack 2", 3), "Microsoft Windows Server 2008 "),
-    "win7": Machine("win7", (6, 1, 7601, "Service Pack 1", 1), "Microsoft Windows 7 "),
-    "win2008r2": Machine("win2008r2", (6, 1, 7601, "Service Pack 1", 3), "Microsoft Windows Server 2008 R2 "),
-    "win8": Machine("win8", (6, 2, 9200, "", 1), "Microsoft Windows"),
-    "win81": Machine("win81", (6, 3, 9600, "", 1), "Microsoft Windows"),
-    "win10": Machine("win10", (10, 0, 18362, "", 1), "Microsoft Windows"),
-    "win11": Machine("win10", (10, 0, 22631, "", 1), "Microsoft Windows", build=22631),
-    # A German Windows 10 whose user has umlauts and an ß in the path of the
-    # temporary folder; the program's ANSI calls see it in code page 1252.
-    "win10-de": Machine("win10", (10, 0, 18362, "", 1), "Microsoft Windows", locale="de_DE.UTF-8",
-                        language=0x0407, temp=r"C:\users\Jürgen Groß\Temp"),
-}
+class TestEnv(Env):
+    """The machines' folders and build, and what the tests compare with."""
 
-
-class Failure(AssertionError):
-    pass
-
-
-class Unavailable(Exception):
-    pass
-
-
-def check(condition: bool, message: str) -> None:
-    if not condition:
-        raise Failure(message)
+    def __init__(self, args: argparse.Namespace):
+        super().__init__(Path(args.work), Path(args.win32_build))
+        self.source_dir = Path(args.source_dir).resolve()
+        self.sim = args.sim
 
 
 def check_equal(actual, expected, what: str) -> None:
     if actual != expected:
         raise Failure(f"{what}:\n  expected {expected!r}\n  actual   {actual!r}")
-
-
-def system_folder(arch: str) -> str:
-    """The folder where a 32-bit program finds the installed control."""
-    return "syswow64" if arch == "win64" else "system32"
 
 
 # --- the program's own texts ---------------------------------------------
@@ -119,317 +72,6 @@ def load_texts(source_dir: Path) -> dict[str, str]:
     check(project is not None, "CMakeLists.txt names no project version")
     texts["version"] = project.group(1)
     return texts
-
-
-# --- processes -------------------------------------------------------------
-
-
-class Env:
-    def __init__(self, args: argparse.Namespace):
-        # Wine takes absolute prefix paths only.
-        self.work = Path(args.work).resolve()
-        self.win32_build = Path(args.win32_build).resolve()
-        self.source_dir = Path(args.source_dir).resolve()
-        self.sim = args.sim
-        self.exe = self.win32_build / "Ocxmedic.exe"
-        self.driver = self.win32_build / "ui-driver.exe"
-        self.old_control = self.win32_build / f"standin-mscomctl-{OLD_VERSION}.ocx"
-
-
-def wine_environment(prefix: Path, display: str | None = None, arch: str | None = None,
-                     locale: str = "C.UTF-8", locales: Path | None = None) -> dict[str, str]:
-    env = {k: v for k, v in os.environ.items() if not k.startswith(("LC_", "LOCPATH", "WINE", "DISPLAY"))}
-    # One locale for every process of a prefix, whatever the calling shell
-    # uses; both give the ANSI code page 1252 of a German Windows. No prefix
-    # asks to install Mono or Gecko, and none adds menu entries for the user.
-    env.update(LANG=locale, WINEPREFIX=str(prefix), WINEDEBUG="-all",
-               WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d")
-    if locales:
-        env["LOCPATH"] = str(locales)
-    if display:
-        env["DISPLAY"] = display
-    if arch:
-        env["WINEARCH"] = arch
-    return env
-
-
-def run_captured(cmd: list[str], env: dict[str, str], timeout: float) -> tuple[int, str, str]:
-    """Output goes through files, not pipes: the first Wine process of a
-    prefix starts the wineserver and the prefix's services, which inherit its
-    handles and would keep a pipe open long after the command has ended."""
-    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        done = subprocess.run(cmd, env=env, stdout=out, stderr=err, timeout=timeout, check=False)
-        out.seek(0)
-        err.seek(0)
-        return done.returncode, out.read().decode("utf-8", "replace"), err.read().decode("utf-8", "replace")
-
-
-def run(cmd: list[str], env: dict[str, str], timeout: float = 300, what: str | None = None) -> str:
-    try:
-        code, out, err = run_captured(cmd, env, timeout)
-    except subprocess.TimeoutExpired:
-        raise Failure(f"{what or cmd[0]} took longer than {timeout} s") from None
-    if code != 0:
-        raise Failure(f"{what or ' '.join(cmd)} failed with exit code {code}:\n{out}{err}")
-    return out
-
-
-def wait_wineserver(env: dict[str, str], timeout: float = 120) -> None:
-    """Until every process of the prefix has ended and the registry is on disk."""
-    run(["wineserver", "-w"], env, timeout, "waiting for the prefix's processes")
-
-
-def kill_wineserver(env: dict[str, str]) -> None:
-    subprocess.run(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                   timeout=60, check=False)
-
-
-def wine_missing() -> str | None:
-    """Why this machine cannot run 32-bit Windows programs on a screen of
-    their own, or None when it can."""
-    for tool in ("wine", "wineserver", "Xvfb"):
-        if shutil.which(tool) is None:
-            return f"{tool} is not installed (scripts/install-wine installs it)"
-    loader = Path("/lib/ld-linux.so.2")
-    if not loader.exists() or subprocess.run([str(loader), "--version"], stdout=subprocess.DEVNULL,
-                                             stderr=subprocess.DEVNULL).returncode != 0:
-        return "this machine runs no 32-bit programs (scripts/install-wine sets that up)"
-    return None
-
-
-def check_available(env: Env, need_screen: bool) -> None:
-    if why := wine_missing():
-        raise Unavailable(why)
-    if need_screen and not Path("/usr/bin/import").exists():
-        raise Unavailable("ImageMagick's import is missing")
-    for path in (env.exe, env.driver, env.old_control):
-        if not path.exists():
-            raise Unavailable(f"{path} is missing: build the mingw-i686 preset first")
-
-
-@contextlib.contextmanager
-def virtual_screen():
-    """An Xvfb of our own; -displayfd lets it pick a display no one uses."""
-    read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
-                             "-nolisten", "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL, start_new_session=True)
-    os.close(write_end)
-    try:
-        ready, _, _ = select.select([read_end], [], [], 30)
-        number = os.read(read_end, 32).decode().strip() if ready else ""
-        if not number:
-            raise Failure("Xvfb did not start")
-        yield f":{number}"
-    finally:
-        os.close(read_end)
-        with contextlib.suppress(ProcessLookupError):
-            os.killpg(xvfb.pid, signal.SIGTERM)
-        try:
-            xvfb.wait(10)
-        except subprocess.TimeoutExpired:
-            os.killpg(xvfb.pid, signal.SIGKILL)
-            xvfb.wait()
-
-
-# --- prefixes --------------------------------------------------------------
-
-# Wine copies all its DLLs into every prefix (1.3 GB for a 64-bit one), and
-# nothing in these tests writes to them: a copy links them and copies the
-# rest, the registry files and the control file that the repair replaces.
-LINKED_FOLDERS = {"system32", "syswow64", "winsxs"}
-
-
-def clone_prefix(source: Path, target: Path) -> None:
-    shutil.rmtree(target, ignore_errors=True)
-
-    def copy(src: str, dst: str) -> None:
-        parts = Path(src).relative_to(source).parts
-        if (len(parts) > 3 and parts[:2] == ("drive_c", "windows") and parts[2].lower() in LINKED_FOLDERS
-                and parts[-1].upper() != "MSCOMCTL.OCX"):
-            os.link(src, dst)
-        else:
-            shutil.copy2(src, dst)
-
-    shutil.copytree(source, target, symlinks=True, copy_function=copy)
-
-
-def windows_path(path: Path) -> str:
-    return "Z:" + str(path).replace("/", "\\")
-
-
-def make_base(env: Env, arch: str) -> None:
-    prefix = env.work / f"base-{arch}"
-    shutil.rmtree(prefix, ignore_errors=True)
-    prefix.parent.mkdir(parents=True, exist_ok=True)
-    wine = wine_environment(prefix, arch=arch)
-    try:
-        run(["wine", "wineboot", "-i"], wine, 600, "wineboot")
-        folder = system_folder(arch)
-        shutil.copy2(env.old_control, prefix / "drive_c" / "windows" / folder / "MSCOMCTL.OCX")
-        # Every process of the prefix shows in one virtual desktop, which
-        # draws window frames and which the driver shares with the program.
-        setup = prefix / "ocxmedic-setup.reg"
-        setup.write_text("REGEDIT4\r\n\r\n"
-                         "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n\"Desktop\"=\"Default\"\r\n\r\n"
-                         "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n\"Default\"=\"1024x768\"\r\n\r\n"
-                         f"[HKEY_CLASSES_ROOT\\{TYPELIB}\\2.0]\r\n"
-                         "@=\"Microsoft Windows Common Controls 6.0 (SP6)\"\r\n\r\n", encoding="ascii")
-        run(["wine", "regedit", "/S", windows_path(setup)], wine, 120, "regedit")
-        # The 32-bit regsvr32, as the program itself would start it; it adds
-        # key 2.1 with the control's path.
-        run(["wine", f"C:\\windows\\{folder}\\regsvr32.exe", "/s", f"C:\\windows\\{folder}\\MSCOMCTL.OCX"],
-            wine, 120, "regsvr32 of the old control")
-        wait_wineserver(wine)
-    finally:
-        kill_wineserver(wine)
-    registry = (prefix / "system.reg").read_text(encoding="utf-8", errors="replace").lower()
-    for key in ("2.0", "2.1\\0\\win32"):
-        # The registry file doubles every backslash of a key name.
-        wanted = f"[software\\classes\\{TYPELIB}\\{key}]".lower().replace("\\", "\\\\")
-        check(wanted in registry, f"the base prefix lacks the key HKCR\\{TYPELIB}\\{key}")
-
-
-def machine_dir(env: Env, arch: str, version: str) -> Path:
-    return env.work / f"machine-{arch}-{version}"
-
-
-def locale_folder(env: Env, locale: str) -> Path | None:
-    """Where glibc finds a locale this machine lacks, generated once from
-    the locales package's sources; None when the system has it."""
-    have = subprocess.run(["locale", "-a"], capture_output=True, text=True, check=False).stdout.split()
-    wanted = locale.lower().replace("-", "")
-    if any(name.lower().replace("-", "") == wanted for name in have):
-        return None
-    folder = env.work / "locales"
-    if not (folder / locale / "LC_CTYPE").exists():
-        if shutil.which("localedef") is None:
-            raise Unavailable(f"the locale {locale} is missing and localedef is not installed (scripts/install-deps)")
-        language, charset = locale.split(".")
-        folder.mkdir(parents=True, exist_ok=True)
-        # Built aside and moved, as two tests may build it at once.
-        partial = Path(tempfile.mkdtemp(dir=folder))
-        run(["localedef", "-i", language, "-f", charset, str(partial / locale)], dict(os.environ), 120, "localedef")
-        with contextlib.suppress(OSError):
-            (partial / locale).rename(folder / locale)
-        shutil.rmtree(partial, ignore_errors=True)
-    return folder
-
-
-def machine_environment(env: Env, version: str, prefix: Path, display: str | None = None) -> dict[str, str]:
-    locale = MACHINES[version].locale
-    return wine_environment(prefix, display, locale=locale, locales=locale_folder(env, locale))
-
-
-def make_machine(env: Env, arch: str, version: str) -> None:
-    base = env.work / f"base-{arch}"
-    check((base / "system.reg").exists(), f"no base prefix {base}: its fixture has not run")
-    machine = MACHINES[version]
-    prefix = machine_dir(env, arch, version)
-    clone_prefix(base, prefix)
-    wine = machine_environment(env, version, prefix)
-    try:
-        run(["wine", "winecfg", "-v", machine.winecfg], wine, 120, f"winecfg -v {machine.winecfg}")
-        if machine.build:
-            # Wine reports the build that the registry holds, shared by both views.
-            for value in ("CurrentBuild", "CurrentBuildNumber"):
-                run(["wine", "reg", "add", r"HKLM\Software\Microsoft\Windows NT\CurrentVersion", "/v", value,
-                     "/d", str(machine.build), "/f"], wine, 120, f"setting {value}")
-        if machine.temp:
-            for value in ("TEMP", "TMP"):
-                run(["wine", "reg", "add", r"HKCU\Environment", "/v", value, "/t", "REG_EXPAND_SZ",
-                     "/d", machine.temp, "/f"], wine, 120, f"setting {value}")
-            (prefix / "drive_c" / Path(*machine.temp[3:].split("\\"))).mkdir(parents=True, exist_ok=True)
-        wait_wineserver(wine)
-    finally:
-        kill_wineserver(wine)
-
-
-# --- one run of the program --------------------------------------------------
-
-
-class Session:
-    """The program started on a private copy of a machine, on a screen of its own."""
-
-    def __init__(self, env: Env, arch: str, version: str, name: str, display: str | None = None):
-        self.env, self.arch, self.version = env, arch, version
-        self.display = display
-        self.prefix = env.work / "runs" / f"{name}-{arch}-{version}"
-        self.log = self.prefix.parent / f"{name}-{arch}-{version}.log"
-        self._stack = contextlib.ExitStack()
-        self.app: subprocess.Popen | None = None
-
-    def __enter__(self) -> Session:
-        machine = machine_dir(self.env, self.arch, self.version)
-        check((machine / "system.reg").exists(), f"no machine {machine}: its fixture has not run")
-        self.prefix.parent.mkdir(parents=True, exist_ok=True)
-        clone_prefix(machine, self.prefix)
-        try:
-            if self.display is None:
-                self.display = self._stack.enter_context(virtual_screen())
-            self.wine = machine_environment(self.env, self.version, self.prefix, self.display)
-            self._stack.callback(kill_wineserver, self.wine)
-            return self
-        except BaseException:
-            self._stack.close()
-            raise
-
-    def __exit__(self, kind, value, trace) -> None:
-        self._stack.close()
-        if kind is None:
-            shutil.rmtree(self.prefix, ignore_errors=True)
-
-    def start(self, exe: Path | None = None, cwd: Path | None = None) -> None:
-        log = open(self.log, "wb")
-        self._stack.callback(log.close)
-        self.app = subprocess.Popen(["wine", str(exe or self.env.exe)], env=self.wine, stdout=log,
-                                    stderr=subprocess.STDOUT, start_new_session=True, cwd=cwd)
-
-    def drive(self, *commands: str, window: bool = True, timeout_s: int = 90) -> list[dict]:
-        """Runs the driver once; every command must succeed. With `window`
-        it first finds the program's window, which the commands then share."""
-        if window:
-            return self.drive("wait", *commands, window=False, timeout_s=timeout_s)[1:]
-        cmd = ["wine", str(self.env.driver), f"--timeout={timeout_s * 1000}", *commands]
-        try:
-            code, out, err = run_captured(cmd, self.wine, timeout_s * len(commands) + 60)
-        except subprocess.TimeoutExpired:
-            raise Failure(f"the driver hung on {commands}") from None
-        results = [json.loads(line) for line in out.splitlines() if line.startswith("{")]
-        failed = [r for r in results if not r.get("ok")]
-        if failed or code != 0 or len(results) != len(commands):
-            raise Failure(f"driver {' '.join(commands)} (exit {code}):\n"
-                          + "\n".join(json.dumps(r, ensure_ascii=False) for r in results) + "\n" + err[-2000:])
-        return results
-
-    def settle(self) -> None:
-        """Until the program and every regsvr32 it started have ended."""
-        wait_wineserver(self.wine)
-
-    def unix(self, windows: str) -> Path:
-        """The file behind a C: path; Windows names ignore case, Linux's do not."""
-        check(windows.lower().startswith("c:\\"), f"not a path on C: {windows}")
-        path = self.prefix / "drive_c"
-        for part in windows[3:].split("\\"):
-            same = [p for p in path.iterdir() if p.name.lower() == part.lower()] if path.is_dir() else []
-            path = same[0] if same else path / part
-        return path
-
-    def import_registry(self, text: str) -> None:
-        """Registry settings for this run only, before the program starts."""
-        reg = self.prefix / "ocxmedic-run.reg"
-        reg.write_text("REGEDIT4\r\n\r\n" + text, encoding="ascii")
-        run(["wine", "regedit", "/S", windows_path(reg)], self.wine, 120, "regedit")
-        # The desktop that regedit opened keeps its size and DPI; the
-        # program's start opens a new one that reads the settings.
-        self.settle()
-
-    def screenshot(self, window_rect: list[int], target: Path) -> None:
-        x, y, w, h = window_rect
-        target.parent.mkdir(parents=True, exist_ok=True)
-        run(["/usr/bin/import", "-display", self.display, "-window", "root", "-crop", f"{w}x{h}+{x}+{y}",
-             "+repage", str(target)], self.wine, 60, "import")
-        check(target.exists() and target.stat().st_size > 1000, f"no screenshot written to {target}")
 
 
 # --- what the tests read from the driver's output ----------------------------
@@ -1019,30 +661,6 @@ def scenario_slow_regsvr32(s: Session, texts: dict[str, str]) -> None:
     check(not not_painted, f"the window did not repaint while these ran: {not_painted}")
 
 
-def show(env: Env, arch: str, version: str) -> None:
-    """For scripts/run: the program on a prepared machine, on the user's
-    display until closed, or on a screen of its own for a screenshot. The
-    base prefix is kept between runs while the old control it holds is."""
-    base = env.work / f"base-{arch}" / "system.reg"
-    if not base.exists() or base.stat().st_mtime < env.old_control.stat().st_mtime:
-        print(f"preparing a {arch} prefix with the old control (about a minute)", flush=True)
-        make_base(env, arch)
-    make_machine(env, arch, version)
-    display = os.environ.get("DISPLAY") or None
-    with Session(env, arch, version, "show", display) as s:
-        s.start()
-        if display:
-            print(f"Ocxmedic.exe runs on {display} ({arch}, {version}); close it to end", flush=True)
-            s.app.wait()
-            s.settle()
-            return
-        (dump,) = s.drive("dump")
-        picture = env.work / f"ocxmedic-{arch}-{version}.png"
-        s.screenshot(dump["window_rect"], picture)
-        s.drive("close", "ended")
-        print(picture)
-
-
 def screenshot_path(env: Env, arch: str, version: str, suffix: str = "") -> Path:
     return env.work / "screenshots" / f"{arch}-{version}{suffix}.png"
 
@@ -1086,7 +704,7 @@ SCENARIOS = {
 
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("step", choices=["base", "machine", "show", "contact-sheet", *SCENARIOS])
+    parser.add_argument("step", choices=["base", "machine", "contact-sheet", *SCENARIOS])
     parser.add_argument("--arch", choices=ARCHES)
     parser.add_argument("--cells", nargs="*", default=[], help="ARCH/VERSION of every cell, for contact-sheet")
     parser.add_argument("--version", choices=MACHINES)
@@ -1095,22 +713,19 @@ def main() -> int:
     parser.add_argument("--source-dir", required=True)
     parser.add_argument("--sim", help="ocxmedic-sim, to name the product from the reported facts")
     args = parser.parse_args()
-    env = Env(args)
+    env = TestEnv(args)
     if args.arch is None and args.step != "contact-sheet":
         parser.error(f"{args.step} needs --arch")
 
     # CTest ends a test that runs too long with SIGTERM: leave nothing behind.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     try:
-        check_available(env, need_screen=args.step in ("survey", "survey-120dpi", "frame-colours", "show",
+        check_available(env, need_screen=args.step in ("survey", "survey-120dpi", "frame-colours",
                                                         "contact-sheet"))
         if args.step == "contact-sheet":
             if shutil.which("montage") is None:
                 raise Unavailable("ImageMagick's montage is missing")
             print(contact_sheet(env, args.cells))
-            return 0
-        if args.step == "show":
-            show(env, args.arch, args.version)
             return 0
         if args.step == "base":
             make_base(env, args.arch)
@@ -1121,7 +736,7 @@ def main() -> int:
             with Session(env, args.arch, args.version, args.step) as session:
                 SCENARIOS[args.step](session, texts)
     except Unavailable as why:
-        if os.environ.get("CI") == "true" or args.step == "show":
+        if os.environ.get("CI") == "true":
             print(f"Wine is needed with CI=true: {why}")
             return 1
         print(f"skipped: {why}")

@@ -49,9 +49,9 @@ MINIMAL_DIALOG = "^Ocxmedic Vergleichsdialog$"
 POLL_S = 0.005
 TIMEOUT_S = 120
 
-# Goals of the issue: start-up within 1.5 times the minimal dialog, the
-# repair within 1.1 times the batch file, the program without its payload
-# under 400 KB.
+# What the program must reach: start-up within 1.5 times the minimal
+# dialog, the repair within 1.1 times the batch file, the program without
+# its payload under 400 KB.
 GOAL_STARTUP_RATIO = 1.5
 GOAL_REPAIR_RATIO = 1.1
 # KB read as 1000 bytes, the stricter reading.

@@ -9,8 +9,8 @@ measured in the same invocation, runs of the two alternating:
   memory     peak working set (VmHWM) of the program's process
   size       Ocxmedic.exe minus the control file it carries
 
-The machine is the 64-bit Windows 7 prefix of the end-to-end tests
-(tests/wine/wine_e2e.py builds it), copied once per measurement series.
+The machine is the 64-bit Windows 7 prefix of the end-to-end tests (the
+library tools/wine_machine builds it), copied once per measurement series.
 scripts/bench runs this; it prints a summary and writes JSON and Markdown.
 """
 
@@ -29,6 +29,12 @@ import tempfile
 import time
 from pathlib import Path
 
+# The machines of the tests under Wine, from the library under tools/,
+# imported without leaving compiled files in the source tree.
+sys.dont_write_bytecode = True
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tools"))
+import wine_machine  # noqa: E402
+
 ARCH, VERSION = "win64", "win7"
 SYSTEM_FOLDER = r"C:\windows\SysWOW64"
 INSTALLED = SYSTEM_FOLDER + r"\MSCOMCTL.OCX"
@@ -43,9 +49,9 @@ MINIMAL_DIALOG = "^Ocxmedic Vergleichsdialog$"
 POLL_S = 0.005
 TIMEOUT_S = 120
 
-# Goals of the issue: start-up within 1.5 times the minimal dialog, the
-# repair within 1.1 times the batch file, the program without its payload
-# under 400 KB.
+# What the program must reach: start-up within 1.5 times the minimal
+# dialog, the repair within 1.1 times the batch file, the program without
+# its payload under 400 KB.
 GOAL_STARTUP_RATIO = 1.5
 GOAL_REPAIR_RATIO = 1.1
 # KB read as 1000 bytes, the stricter reading.
@@ -58,16 +64,6 @@ class BenchError(Exception):
 
 class EarlyExit(BenchError):
     """The program ended before its window showed."""
-
-
-def e2e_module(source_dir: Path):
-    """The prefix handling of the end-to-end tests, shared rather than copied."""
-    sys.path.insert(0, str(source_dir / "tests" / "wine"))
-    try:
-        import wine_e2e  # noqa: PLC0415
-    except ImportError as why:
-        raise BenchError(f"tests/wine/wine_e2e.py cannot be imported: {why}") from None
-    return wine_e2e
 
 
 def run_quiet(cmd: list[str], env: dict[str, str], timeout: float = 120) -> None:
@@ -150,10 +146,7 @@ class Bench:
         self.args = args
         self.work = Path(args.work).resolve()
         self.win32_build = Path(args.win32_build).resolve()
-        self.source_dir = Path(args.source_dir).resolve()
-        self.e2e = e2e_module(self.source_dir)
-        self.e2e_env = self.e2e.Env(argparse.Namespace(work=self.work, win32_build=self.win32_build,
-                                                       source_dir=self.source_dir, sim=None))
+        self.machines = wine_machine.Env(self.work, self.win32_build)
         self.exe = self.win32_build / "Ocxmedic.exe"
         self.minimal = self.win32_build / "MinimalDialog.exe"
         self.template = self.work / "bench-template"
@@ -161,35 +154,30 @@ class Bench:
 
     # --- prefixes ---------------------------------------------------------
 
-    def e2e_step(self, *step: str) -> None:
-        cmd = [sys.executable, str(self.source_dir / "tests" / "wine" / "wine_e2e.py"), *step, "--arch", ARCH,
-               "--work", str(self.work), "--win32-build", str(self.win32_build), "--source-dir",
-               str(self.source_dir)]
-        done = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, check=False)
-        if done.returncode != 0:
-            raise BenchError(f"preparing the prefix ({' '.join(step)}) failed:\n{done.stdout.decode(errors='replace')}")
-
     def wine_env(self, prefix: Path, display: str | None = None) -> dict[str, str]:
-        return self.e2e_env.wine_env(prefix, display)
+        return wine_machine.machine_environment(self.machines, VERSION, prefix, display)
 
     def prepare(self) -> None:
         for path in (self.exe, self.minimal):
             if not path.exists():
                 raise BenchError(f"{path} is missing: build the mingw-i686 preset first")
-        machine = self.e2e.machine_dir(self.e2e_env, ARCH, VERSION)
+        machine = wine_machine.machine_dir(self.machines, ARCH, VERSION)
         if self.args.fresh or not (machine / "system.reg").exists():
-            self.e2e_step("base")
-            self.e2e_step("machine", "--version", VERSION)
-        self.e2e.clone_prefix(machine, self.template)
+            try:
+                wine_machine.make_base(self.machines, ARCH)
+                wine_machine.make_machine(self.machines, ARCH, VERSION)
+            except (wine_machine.Failure, wine_machine.Unavailable) as why:
+                raise BenchError(f"preparing the prefix failed: {why}") from None
+        wine_machine.clone_prefix(machine, self.template)
         env = self.wine_env(self.template)
         try:
             # The end-to-end tests draw everything inside one virtual
             # desktop; here each window must be an X window of its own, so
             # that xdotool sees it appear under its caption.
             run_quiet(["wine", "reg", "delete", r"HKCU\Software\Wine\Explorer", "/v", "Desktop", "/f"], env)
-            self.e2e.wait_wineserver(env)
+            wine_machine.wait_wineserver(env)
         finally:
-            self.e2e.kill_wineserver(env)
+            wine_machine.kill_wineserver(env)
         batch = self.template / "drive_c" / "ocxmedic-repair.bat"
         batch.write_bytes(("@echo off\r\n" + "".join(f"{c}\r\n" for c in REPAIR_COMMANDS)).encode("cp1252"))
 
@@ -201,8 +189,8 @@ class Bench:
         prefix = self.work / "bench-runs" / name
         prefix.parent.mkdir(parents=True, exist_ok=True)
         for attempt in range(1, 4):
-            self.e2e.clone_prefix(self.template, prefix)
-            with self.e2e.virtual_screen() as display:
+            wine_machine.clone_prefix(self.template, prefix)
+            with wine_machine.virtual_screen() as display:
                 env = self.wine_env(prefix, display)
                 try:
                     run_quiet(["wineserver", "-p"], env)
@@ -218,7 +206,7 @@ class Bench:
                     yield prefix, env
                     break
                 finally:
-                    self.e2e.kill_wineserver(env)
+                    wine_machine.kill_wineserver(env)
         else:
             raise BenchError("three copies of the prefix in a row got no working display")
         shutil.rmtree(prefix, ignore_errors=True)
@@ -480,7 +468,6 @@ def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--work", required=True, help="folder for the prefixes and the results")
     parser.add_argument("--win32-build", required=True, help="build folder with Ocxmedic.exe and MinimalDialog.exe")
-    parser.add_argument("--source-dir", required=True)
     parser.add_argument("--runs", type=int, default=10, help="runs of each program per comparison")
     parser.add_argument("--native", help="JSON output of ocxmedic-bench to include")
     parser.add_argument("--skip-wine", action="store_true", help="only the native figures and the size")

@@ -13,11 +13,12 @@ import subprocess
 import sys
 from pathlib import Path
 
-# The Wine tests' own screen, environment and availability check, imported
-# without leaving compiled files in the source tree.
+# The Wine tests' screen, environment and availability check, from the
+# library under tools/, imported without leaving compiled files in the
+# source tree.
 sys.dont_write_bytecode = True
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "wine"))
-from wine_e2e import SKIP, kill_wineserver, virtual_screen, wine_environment, wine_missing  # noqa: E402
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
+from wine_machine import SKIP, kill_wineserver, virtual_screen, wine_environment, wine_missing  # noqa: E402
 
 
 def unavailable(reason: str) -> int:

@@ -9,6 +9,8 @@ One CTest test runs one step of this script:
                              a copy of it that reports Windows version V
   SCENARIO --arch A --version V
                              the program run on a copy of that machine
+  contact-sheet --cells ARCH/VERSION...
+                             the survey screenshots of those cells on one image
 
 Exit codes: 0 passed, 1 failed, 77 skipped (Wine cannot be had here; with
 CI=true that is a failure instead).
@@ -17,79 +19,38 @@ CI=true that is a failure instead).
 from __future__ import annotations
 
 import argparse
-import contextlib
 import datetime as dt
 import json
 import os
 import pwd
 import re
-import select
 import shutil
 import signal
 import subprocess
 import sys
-import tempfile
 from pathlib import Path
 
-SKIP = 77
-
-TYPELIB = r"TypeLib\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}"
-OLD_VERSION = "6.1.98.33"
-NEW_VERSION = "6.1.98.34"
-ARCHES = ("win32", "win64")
-VERSIONS = ("winxp", "win2003", "vista", "win7", "win81", "win10")
-
-# What Wine 8 reports for each version it can play (winecfg -v). Wine has no
-# 64-bit Windows XP under the name winxp; its winxp64 is XP Professional x64,
-# version 5.2 with a workstation product type, which is the nearest thing.
-REPORTED = {
-    "winxp": (5, 1, 2600, "Service Pack 3"),
-    "winxp64": (5, 2, 3790, "Service Pack 2"),
-    "win2003": (5, 2, 3790, "Service Pack 2"),
-    "vista": (6, 0, 6002, "Service Pack 2"),
-    "win7": (6, 1, 7601, "Service Pack 1"),
-    "win81": (6, 3, 9600, ""),
-    "win10": (10, 0, 18362, ""),
-}
-
-# How the product name of the Windows line begins on each of them. Windows
-# 8.1 and 10 have no name of their own in the program's table.
-NAME_START = {
-    "winxp": "Microsoft Windows XP ",
-    "winxp64": "Microsoft Windows XP ",
-    "win2003": "Microsoft Windows Server 2003 ",
-    "vista": "Microsoft Windows Vista ",
-    "win7": "Microsoft Windows 7 ",
-    "win81": "Microsoft Windows",
-    "win10": "Microsoft Windows",
-}
+# The prefixes, processes and screens of the library under tools/, imported
+# without leaving compiled files in the source tree.
+sys.dont_write_bytecode = True
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
+from wine_machine import (ARCHES, MACHINES, NEW_VERSION, OLD_VERSION, SKIP, TYPELIB, Env, Failure,  # noqa: E402
+                          Session, Unavailable, check, check_available, kill_wineserver, make_base, make_machine,
+                          run, system_folder)
 
 
-class Failure(AssertionError):
-    pass
+class TestEnv(Env):
+    """The machines' folders and build, and what the tests compare with."""
 
-
-class Unavailable(Exception):
-    pass
-
-
-def check(condition: bool, message: str) -> None:
-    if not condition:
-        raise Failure(message)
+    def __init__(self, args: argparse.Namespace):
+        super().__init__(Path(args.work), Path(args.win32_build))
+        self.source_dir = Path(args.source_dir).resolve()
+        self.sim = args.sim
 
 
 def check_equal(actual, expected, what: str) -> None:
     if actual != expected:
         raise Failure(f"{what}:\n  expected {expected!r}\n  actual   {actual!r}")
-
-
-def wine_version_name(arch: str, version: str) -> str:
-    return "winxp64" if (arch, version) == ("win64", "winxp") else version
-
-
-def system_folder(arch: str) -> str:
-    """The folder where a 32-bit program finds the installed control."""
-    return "syswow64" if arch == "win64" else "system32"
 
 
 # --- the program's own texts ---------------------------------------------
@@ -111,276 +72,6 @@ def load_texts(source_dir: Path) -> dict[str, str]:
     check(project is not None, "CMakeLists.txt names no project version")
     texts["version"] = project.group(1)
     return texts
-
-
-# --- processes -------------------------------------------------------------
-
-
-class Env:
-    def __init__(self, args: argparse.Namespace):
-        # Wine takes absolute prefix paths only.
-        self.work = Path(args.work).resolve()
-        self.win32_build = Path(args.win32_build).resolve()
-        self.source_dir = Path(args.source_dir).resolve()
-        self.sim = args.sim
-        self.exe = self.win32_build / "Ocxmedic.exe"
-        self.driver = self.win32_build / "ui-driver.exe"
-        self.old_control = self.win32_build / f"standin-mscomctl-{OLD_VERSION}.ocx"
-
-
-def wine_environment(prefix: Path, display: str | None = None, arch: str | None = None) -> dict[str, str]:
-    env = {k: v for k, v in os.environ.items() if not k.startswith(("LC_", "WINE", "DISPLAY"))}
-    # One locale everywhere, so that the ANSI code page is 1252 as on a
-    # German Windows, whatever the calling shell uses. No prefix asks to
-    # install Mono or Gecko, and none adds menu entries for the user.
-    env.update(LANG="C.UTF-8", WINEPREFIX=str(prefix), WINEDEBUG="-all",
-               WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d")
-    if display:
-        env["DISPLAY"] = display
-    if arch:
-        env["WINEARCH"] = arch
-    return env
-
-
-def run_captured(cmd: list[str], env: dict[str, str], timeout: float) -> tuple[int, str, str]:
-    """Output goes through files, not pipes: the first Wine process of a
-    prefix starts the wineserver and the prefix's services, which inherit its
-    handles and would keep a pipe open long after the command has ended."""
-    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        done = subprocess.run(cmd, env=env, stdout=out, stderr=err, timeout=timeout, check=False)
-        out.seek(0)
-        err.seek(0)
-        return done.returncode, out.read().decode("utf-8", "replace"), err.read().decode("utf-8", "replace")
-
-
-def run(cmd: list[str], env: dict[str, str], timeout: float = 300, what: str | None = None) -> str:
-    try:
-        code, out, err = run_captured(cmd, env, timeout)
-    except subprocess.TimeoutExpired:
-        raise Failure(f"{what or cmd[0]} took longer than {timeout} s") from None
-    if code != 0:
-        raise Failure(f"{what or ' '.join(cmd)} failed with exit code {code}:\n{out}{err}")
-    return out
-
-
-def wait_wineserver(env: dict[str, str], timeout: float = 120) -> None:
-    """Until every process of the prefix has ended and the registry is on disk."""
-    run(["wineserver", "-w"], env, timeout, "waiting for the prefix's processes")
-
-
-def kill_wineserver(env: dict[str, str]) -> None:
-    subprocess.run(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                   timeout=60, check=False)
-
-
-def wine_missing() -> str | None:
-    """Why this machine cannot run 32-bit Windows programs on a screen of
-    their own, or None when it can."""
-    for tool in ("wine", "wineserver", "Xvfb"):
-        if shutil.which(tool) is None:
-            return f"{tool} is not installed (scripts/install-wine installs it)"
-    loader = Path("/lib/ld-linux.so.2")
-    if not loader.exists() or subprocess.run([str(loader), "--version"], stdout=subprocess.DEVNULL,
-                                             stderr=subprocess.DEVNULL).returncode != 0:
-        return "this machine runs no 32-bit programs (scripts/install-wine sets that up)"
-    return None
-
-
-def check_available(env: Env, need_screen: bool) -> None:
-    if why := wine_missing():
-        raise Unavailable(why)
-    if need_screen and not Path("/usr/bin/import").exists():
-        raise Unavailable("ImageMagick's import is missing")
-    for path in (env.exe, env.driver, env.old_control):
-        if not path.exists():
-            raise Unavailable(f"{path} is missing: build the mingw-i686 preset first")
-
-
-@contextlib.contextmanager
-def virtual_screen():
-    """An Xvfb of our own; -displayfd lets it pick a display no one uses."""
-    read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
-                             "-nolisten", "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL, start_new_session=True)
-    os.close(write_end)
-    try:
-        ready, _, _ = select.select([read_end], [], [], 30)
-        number = os.read(read_end, 32).decode().strip() if ready else ""
-        if not number:
-            raise Failure("Xvfb did not start")
-        yield f":{number}"
-    finally:
-        os.close(read_end)
-        with contextlib.suppress(ProcessLookupError):
-            os.killpg(xvfb.pid, signal.SIGTERM)
-        try:
-            xvfb.wait(10)
-        except subprocess.TimeoutExpired:
-            os.killpg(xvfb.pid, signal.SIGKILL)
-            xvfb.wait()
-
-
-# --- prefixes --------------------------------------------------------------
-
-# Wine copies all its DLLs into every prefix (1.3 GB for a 64-bit one), and
-# nothing in these tests writes to them: a copy links them and copies the
-# rest, the registry files and the control file that the repair replaces.
-LINKED_FOLDERS = {"system32", "syswow64", "winsxs"}
-
-
-def clone_prefix(source: Path, target: Path) -> None:
-    shutil.rmtree(target, ignore_errors=True)
-
-    def copy(src: str, dst: str) -> None:
-        parts = Path(src).relative_to(source).parts
-        if (len(parts) > 3 and parts[:2] == ("drive_c", "windows") and parts[2].lower() in LINKED_FOLDERS
-                and parts[-1].upper() != "MSCOMCTL.OCX"):
-            os.link(src, dst)
-        else:
-            shutil.copy2(src, dst)
-
-    shutil.copytree(source, target, symlinks=True, copy_function=copy)
-
-
-def windows_path(path: Path) -> str:
-    return "Z:" + str(path).replace("/", "\\")
-
-
-def make_base(env: Env, arch: str) -> None:
-    prefix = env.work / f"base-{arch}"
-    shutil.rmtree(prefix, ignore_errors=True)
-    prefix.parent.mkdir(parents=True, exist_ok=True)
-    wine = wine_environment(prefix, arch=arch)
-    try:
-        run(["wine", "wineboot", "-i"], wine, 600, "wineboot")
-        folder = system_folder(arch)
-        shutil.copy2(env.old_control, prefix / "drive_c" / "windows" / folder / "MSCOMCTL.OCX")
-        # Every process of the prefix shows in one virtual desktop, which
-        # draws window frames and which the driver shares with the program.
-        setup = prefix / "ocxmedic-setup.reg"
-        setup.write_text("REGEDIT4\r\n\r\n"
-                         "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n\"Desktop\"=\"Default\"\r\n\r\n"
-                         "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n\"Default\"=\"1024x768\"\r\n\r\n"
-                         f"[HKEY_CLASSES_ROOT\\{TYPELIB}\\2.0]\r\n"
-                         "@=\"Microsoft Windows Common Controls 6.0 (SP6)\"\r\n\r\n", encoding="ascii")
-        run(["wine", "regedit", "/S", windows_path(setup)], wine, 120, "regedit")
-        # The 32-bit regsvr32, as the program itself would start it; it adds
-        # key 2.1 with the control's path.
-        run(["wine", f"C:\\windows\\{folder}\\regsvr32.exe", "/s", f"C:\\windows\\{folder}\\MSCOMCTL.OCX"],
-            wine, 120, "regsvr32 of the old control")
-        wait_wineserver(wine)
-    finally:
-        kill_wineserver(wine)
-    registry = (prefix / "system.reg").read_text(encoding="utf-8", errors="replace").lower()
-    for key in ("2.0", "2.1\\0\\win32"):
-        # The registry file doubles every backslash of a key name.
-        wanted = f"[software\\classes\\{TYPELIB}\\{key}]".lower().replace("\\", "\\\\")
-        check(wanted in registry, f"the base prefix lacks the key HKCR\\{TYPELIB}\\{key}")
-
-
-def machine_dir(env: Env, arch: str, version: str) -> Path:
-    return env.work / f"machine-{arch}-{version}"
-
-
-def make_machine(env: Env, arch: str, version: str) -> None:
-    base = env.work / f"base-{arch}"
-    check((base / "system.reg").exists(), f"no base prefix {base}: its fixture has not run")
-    prefix = machine_dir(env, arch, version)
-    clone_prefix(base, prefix)
-    wine = wine_environment(prefix)
-    try:
-        run(["wine", "winecfg", "-v", wine_version_name(arch, version)], wine, 120, "winecfg -v")
-        wait_wineserver(wine)
-    finally:
-        kill_wineserver(wine)
-
-
-# --- one run of the program --------------------------------------------------
-
-
-class Session:
-    """The program started on a private copy of a machine, on a screen of its own."""
-
-    def __init__(self, env: Env, arch: str, version: str, name: str, display: str | None = None):
-        self.env, self.arch, self.version = env, arch, version
-        self.display = display
-        self.prefix = env.work / "runs" / f"{name}-{arch}-{version}"
-        self.log = self.prefix.parent / f"{name}-{arch}-{version}.log"
-        self._stack = contextlib.ExitStack()
-        self.app: subprocess.Popen | None = None
-
-    def __enter__(self) -> Session:
-        machine = machine_dir(self.env, self.arch, self.version)
-        check((machine / "system.reg").exists(), f"no machine {machine}: its fixture has not run")
-        self.prefix.parent.mkdir(parents=True, exist_ok=True)
-        clone_prefix(machine, self.prefix)
-        try:
-            if self.display is None:
-                self.display = self._stack.enter_context(virtual_screen())
-            self.wine = wine_environment(self.prefix, self.display)
-            self._stack.callback(kill_wineserver, self.wine)
-            return self
-        except BaseException:
-            self._stack.close()
-            raise
-
-    def __exit__(self, kind, value, trace) -> None:
-        self._stack.close()
-        if kind is None:
-            shutil.rmtree(self.prefix, ignore_errors=True)
-
-    def start(self, exe: Path | None = None, cwd: Path | None = None) -> None:
-        log = open(self.log, "wb")
-        self._stack.callback(log.close)
-        self.app = subprocess.Popen(["wine", str(exe or self.env.exe)], env=self.wine, stdout=log,
-                                    stderr=subprocess.STDOUT, start_new_session=True, cwd=cwd)
-
-    def drive(self, *commands: str, window: bool = True, timeout_s: int = 90) -> list[dict]:
-        """Runs the driver once; every command must succeed. With `window`
-        it first finds the program's window, which the commands then share."""
-        if window:
-            return self.drive("wait", *commands, window=False, timeout_s=timeout_s)[1:]
-        cmd = ["wine", str(self.env.driver), f"--timeout={timeout_s * 1000}", *commands]
-        try:
-            code, out, err = run_captured(cmd, self.wine, timeout_s * len(commands) + 60)
-        except subprocess.TimeoutExpired:
-            raise Failure(f"the driver hung on {commands}") from None
-        results = [json.loads(line) for line in out.splitlines() if line.startswith("{")]
-        failed = [r for r in results if not r.get("ok")]
-        if failed or code != 0 or len(results) != len(commands):
-            raise Failure(f"driver {' '.join(commands)} (exit {code}):\n"
-                          + "\n".join(json.dumps(r, ensure_ascii=False) for r in results) + "\n" + err[-2000:])
-        return results
-
-    def settle(self) -> None:
-        """Until the program and every regsvr32 it started have ended."""
-        wait_wineserver(self.wine)
-
-    def unix(self, windows: str) -> Path:
-        """The file behind a C: path; Windows names ignore case, Linux's do not."""
-        check(windows.lower().startswith("c:\\"), f"not a path on C: {windows}")
-        path = self.prefix / "drive_c"
-        for part in windows[3:].split("\\"):
-            same = [p for p in path.iterdir() if p.name.lower() == part.lower()] if path.is_dir() else []
-            path = same[0] if same else path / part
-        return path
-
-    def import_registry(self, text: str) -> None:
-        """Registry settings for this run only, before the program starts."""
-        reg = self.prefix / "ocxmedic-run.reg"
-        reg.write_text("REGEDIT4\r\n\r\n" + text, encoding="ascii")
-        run(["wine", "regedit", "/S", windows_path(reg)], self.wine, 120, "regedit")
-        # The desktop that regedit opened keeps its size and DPI; the
-        # program's start opens a new one that reads the settings.
-        self.settle()
-
-    def screenshot(self, window_rect: list[int], target: Path) -> None:
-        x, y, w, h = window_rect
-        target.parent.mkdir(parents=True, exist_ok=True)
-        run(["/usr/bin/import", "-display", self.display, "-window", "root", "-crop", f"{w}x{h}+{x}+{y}",
-             "+repage", str(target)], self.wine, 60, "import")
-        check(target.exists() and target.stat().st_size > 1000, f"no screenshot written to {target}")
 
 
 # --- what the tests read from the driver's output ----------------------------
@@ -411,8 +102,7 @@ class Expect:
     """What one machine should show, from the facts Wine reports for it."""
 
     def __init__(self, texts: dict[str, str], arch: str, version: str, facts: dict):
-        self.texts, self.arch = texts, arch
-        self.wine_version = wine_version_name(arch, version)
+        self.texts, self.arch, self.version = texts, arch, version
         self.facts = facts
         folder = r"C:\windows\SysWOW64" if arch == "win64" else r"C:\windows\system32"
         self.installed = folder + r"\MSCOMCTL.OCX"
@@ -420,9 +110,10 @@ class Expect:
 
     def windows_line_parts(self) -> tuple[str, str]:
         """The line without its product name, and how the name begins."""
-        major, minor, build, csd = REPORTED[self.wine_version]
+        machine = MACHINES[self.version]
+        major, minor, build, csd, _ = machine.reported
         bits = 64 if self.arch == "win64" else 32
-        return f" {bits} Bit (Version {major}.{minor}.{build}) {csd}", NAME_START[self.wine_version]
+        return f" {bits} Bit (Version {major}.{minor}.{build}) {csd}", machine.name_start
 
     def survey_values(self, name: str) -> dict[int, str]:
         tail, _ = self.windows_line_parts()
@@ -445,18 +136,21 @@ def product_name(env: Env, facts: dict, window_line: str, expect: Expect) -> str
     name = window_line[: len(window_line) - len(tail)]
     check(name.startswith(start), f"Windows line {window_line!r} does not start with {start!r}")
     if env.sim:
-        profile = env.work / "runs" / f"osinfo-{expect.arch}-{expect.wine_version}.json"
+        profile = env.work / "runs" / f"osinfo-{expect.arch}-{expect.version}.json"
         profile.write_text(json.dumps({"os": {"wow64_query": "present", **facts["os"]}}), encoding="utf-8")
         out = run([env.sim, "osinfo", "--machine", str(profile)], dict(os.environ), 60, "ocxmedic-sim osinfo")
         check_equal(name, json.loads(out)["Name"], "product name against the simulator's for the same facts")
     return name
 
 
-def check_reported_version(facts: dict, wine_version: str) -> None:
+def check_reported_version(facts: dict, version: str) -> None:
     os_facts = facts["os"]
-    major, minor, build, csd = REPORTED[wine_version]
-    check_equal((os_facts["major"], os_facts["minor"], os_facts["build"], os_facts["csd"]),
-                (major, minor, build, csd), f"version that the prefix reports after winecfg -v {wine_version}")
+    machine = MACHINES[version]
+    check_equal((os_facts["major"], os_facts["minor"], os_facts["build"], os_facts["csd"], os_facts["product_type"]),
+                machine.reported, f"version that the prefix reports as {version}")
+    check_equal(os_facts["lang_id"], machine.language, "the system's language")
+    if machine.temp:
+        check_equal(facts["temp"], machine.temp + "\\", "the user's temporary folder")
 
 
 def check_layout(dump: dict) -> None:
@@ -510,7 +204,7 @@ def start_and_survey(s: Session, texts: dict[str, str], exe: Path | None = None,
     """Starts the program and checks what it found; returns the first dump."""
     s.start(exe, cwd)
     dump, facts = s.drive("dump", "osfacts")
-    check_reported_version(facts, wine_version_name(s.arch, s.version))
+    check_reported_version(facts, s.version)
     expect = Expect(texts, s.arch, s.version, facts)
     check_equal(dump["caption"], texts["kWindowCaption"] + " " + texts["version"], "caption")
     shown = elements(dump)
@@ -541,8 +235,7 @@ def scenario_survey(s: Session, texts: dict[str, str], dpi: int = 96) -> None:
     style = dump["style"]
     check(style["sysmenu"] and not style["minimize_box"] and not style["maximize_box"] and not style["sizing"],
           f"window style {style}: a fixed window with a close box only")
-    suffix = "" if dpi == 96 else f"-{dpi}dpi"
-    s.screenshot(dump["window_rect"], s.env.work / "screenshots" / f"{s.arch}-{s.version}{suffix}.png")
+    s.screenshot(dump["window_rect"], screenshot_path(s.env, s.arch, s.version, "" if dpi == 96 else f"-{dpi}dpi"))
     check_layout(dump)
     check_texts_fit(dump)
     s.drive("close", "ended")
@@ -814,6 +507,10 @@ def scenario_no_admin(s: Session, texts: dict[str, str]) -> None:
     _, expect, _ = start_and_survey(s, texts)
     _, box, _, after, _, _ = s.drive("click:cmdGo", "message-open", "message", "dump", "click:cmdExit", "ended")
     reason = failure_reason(box, texts, 5, "a refused rename is access denied, 5, with a description")
+    (system,) = s.drive("systemtext:5", window=False)
+    check_equal(reason, "5: " + system["text"].rstrip("\r\n"), "failure reason: the system's own text for 5")
+    if MACHINES[s.version].language != 0x0409:
+        check(system["text"] != system["english"], f"the system has no translation of {system['english']!r}")
     lines = elements(after)["lstStatus"]["lines"]
     check_equal(lines[:2], [texts["kStatusDeleteKey"], texts["kStatusUnregister"]], "first status lines")
     check(lines[2].startswith(texts["kStatusRenamePrefix"]), f"rename line {lines[2]!r}")
@@ -964,28 +661,29 @@ def scenario_slow_regsvr32(s: Session, texts: dict[str, str]) -> None:
     check(not not_painted, f"the window did not repaint while these ran: {not_painted}")
 
 
-def show(env: Env, arch: str, version: str) -> None:
-    """For scripts/run: the program on a prepared machine, on the user's
-    display until closed, or on a screen of its own for a screenshot. The
-    base prefix is kept between runs while the old control it holds is."""
-    base = env.work / f"base-{arch}" / "system.reg"
-    if not base.exists() or base.stat().st_mtime < env.old_control.stat().st_mtime:
-        print(f"preparing a {arch} prefix with the old control (about a minute)", flush=True)
-        make_base(env, arch)
-    make_machine(env, arch, version)
-    display = os.environ.get("DISPLAY") or None
-    with Session(env, arch, version, "show", display) as s:
-        s.start()
-        if display:
-            print(f"Ocxmedic.exe runs on {display} ({arch}, {version}); close it to end", flush=True)
-            s.app.wait()
-            s.settle()
-            return
-        (dump,) = s.drive("dump")
-        picture = env.work / f"ocxmedic-{arch}-{version}.png"
-        s.screenshot(dump["window_rect"], picture)
-        s.drive("close", "ended")
-        print(picture)
+def screenshot_path(env: Env, arch: str, version: str, suffix: str = "") -> Path:
+    return env.work / "screenshots" / f"{arch}-{version}{suffix}.png"
+
+
+def contact_sheet(env: Env, cells: list[str]) -> Path:
+    """Every cell's survey window on one image, labelled with its cell, for
+    a person to look over; a cell without a screenshot fails the step once
+    the sheet holds the others."""
+    tiles, missing = [], []
+    for cell in cells:
+        arch, version = cell.split("/")
+        picture = screenshot_path(env, arch, version)
+        if picture.exists():
+            tiles += ["-label", f"{arch} {version}", str(picture)]
+        else:
+            missing.append(cell)
+    sheet = env.work / "contact-sheet.png"
+    sheet.unlink(missing_ok=True)
+    if tiles:
+        run(["montage", "-font", "DejaVu-Sans", "-pointsize", "16", "-background", "#d8d8d8", *tiles,
+             "-tile", "5x", "-geometry", "+12+12", str(sheet)], dict(os.environ), 300, "montage")
+    check(not missing, f"no screenshot of {', '.join(missing)}: their survey tests did not get that far")
+    return sheet
 
 
 SCENARIOS = {
@@ -1006,22 +704,28 @@ SCENARIOS = {
 
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("step", choices=["base", "machine", "show", *SCENARIOS])
-    parser.add_argument("--arch", choices=ARCHES, required=True)
-    parser.add_argument("--version", choices=VERSIONS)
+    parser.add_argument("step", choices=["base", "machine", "contact-sheet", *SCENARIOS])
+    parser.add_argument("--arch", choices=ARCHES)
+    parser.add_argument("--cells", nargs="*", default=[], help="ARCH/VERSION of every cell, for contact-sheet")
+    parser.add_argument("--version", choices=MACHINES)
     parser.add_argument("--work", required=True, help="folder for prefixes, runs and screenshots")
     parser.add_argument("--win32-build", required=True, help="build folder with Ocxmedic.exe and ui-driver.exe")
     parser.add_argument("--source-dir", required=True)
     parser.add_argument("--sim", help="ocxmedic-sim, to name the product from the reported facts")
     args = parser.parse_args()
-    env = Env(args)
+    env = TestEnv(args)
+    if args.arch is None and args.step != "contact-sheet":
+        parser.error(f"{args.step} needs --arch")
 
     # CTest ends a test that runs too long with SIGTERM: leave nothing behind.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     try:
-        check_available(env, need_screen=args.step in ("survey", "survey-120dpi", "frame-colours", "show"))
-        if args.step == "show":
-            show(env, args.arch, args.version)
+        check_available(env, need_screen=args.step in ("survey", "survey-120dpi", "frame-colours",
+                                                        "contact-sheet"))
+        if args.step == "contact-sheet":
+            if shutil.which("montage") is None:
+                raise Unavailable("ImageMagick's montage is missing")
+            print(contact_sheet(env, args.cells))
             return 0
         if args.step == "base":
             make_base(env, args.arch)
@@ -1032,7 +736,7 @@ def main() -> int:
             with Session(env, args.arch, args.version, args.step) as session:
                 SCENARIOS[args.step](session, texts)
     except Unavailable as why:
-        if os.environ.get("CI") == "true" or args.step == "show":
+        if os.environ.get("CI") == "true":
             print(f"Wine is needed with CI=true: {why}")
             return 1
         print(f"skipped: {why}")

@@ -47,5 +47,6 @@ JsonObject fillClipboard(std::string_view text);
 JsonObject listFiles(std::string_view pattern);
 JsonObject readRegistryKey(std::string_view path);
 JsonObject readOsFacts();
+JsonObject readSystemText(std::string_view code);
 
 }  // namespace ocx::ui_driver

@@ -15,6 +15,7 @@
 //   ended                   until the program's process has ended
 //   clipboard | clipboard-put:TEXT
 //   files:PATTERN | reg:HKCR\PATH | osfacts
+//   systemtext:CODE         the system's text for an error number, as FormatMessage gives it
 //
 // NAME is an element name of the window ("cmdGo", "lblSysInfoText(5)").
 // Several commands in one run keep the window and its process between them,
@@ -113,6 +114,7 @@ JsonObject run(Target& target, const std::string& command, DWORD timeoutMs) {
   if (verb == "files") return listFiles(argument);
   if (verb == "reg") return readRegistryKey(argument);
   if (verb == "osfacts") return readOsFacts();
+  if (verb == "systemtext") return readSystemText(argument);
   throw UnknownCommand{};
 }
 

@@ -6,7 +6,9 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "tools/ui-driver/driver.h"
@@ -323,6 +325,33 @@ JsonObject readOsFacts() {
 
   JsonObject json;
   json.add("os", os).add("folders", folders).add("temp", toUtf8(temp));
+  return json;
+}
+
+namespace {
+
+std::string systemText(DWORD code, DWORD language) {
+  wchar_t* buffer = nullptr;
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, code, language, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  if (length == 0 || buffer == nullptr) {
+    throw CommandFailed("the system has no text for " + std::to_string(code));
+  }
+  std::wstring text(buffer, length);
+  LocalFree(buffer);
+  return toUtf8(text);
+}
+
+}  // namespace
+
+JsonObject readSystemText(std::string_view code) {
+  const auto number = static_cast<DWORD>(std::strtoul(std::string(code).c_str(), nullptr, 10));
+  // The user's language, as the program asks for it, and English, to tell
+  // whether the system has a translation at all.
+  JsonObject json;
+  json.add("text", systemText(number, 0))
+      .add("english", systemText(number, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)));
   return json;
 }
 

@@ -43,19 +43,33 @@ REPAIR_COMMANDS = [f'regsvr32 /s /u "{INSTALLED}"', f'regsvr32 /s "{INSTALLED}"'
                    f'regsvr32 /s /u "{INSTALLED}"', f'regsvr32 /s "{INSTALLED}"']
 # xdotool matches without regard to case; the anchors keep the closing
 # message apart from the main window, whose caption holds the same words.
-MAIN_WINDOW = r"Update 1\.0\.6$"
+MAIN_WINDOW_PREFIX = r"Update "
 CLOSING_MESSAGE = "^Problemlösung zum Microsoft Update$"
 MINIMAL_DIALOG = "^Ocxmedic Vergleichsdialog$"
 POLL_S = 0.005
 TIMEOUT_S = 120
 
-# What the program must reach: start-up within 1.5 times the minimal
-# dialog, the repair within 1.1 times the batch file, the program without
-# its payload under 400 KB.
-GOAL_STARTUP_RATIO = 1.5
+# What the program must reach: start-up within 1.15 times the minimal
+# dialog with the small stand-in, within 1.2 times with a payload of the
+# genuine control's size, which the survey writes out before the window
+# shows; the repair within 1.1 times the batch file; the program without
+# its payload at most 250,000 bytes.
+GOAL_STARTUP_RATIO_STANDIN = 1.15
+GOAL_STARTUP_RATIO_GENUINE_SIZE = 1.2
+GENUINE_PAYLOAD_BYTES = 1_070_152
 GOAL_REPAIR_RATIO = 1.1
-# KB read as 1000 bytes, the stricter reading.
-GOAL_SIZE_BYTES = 400_000
+GOAL_SIZE_BYTES = 250_000
+
+
+def startup_goal(payload_bytes: int | None) -> float:
+    return (GOAL_STARTUP_RATIO_GENUINE_SIZE if (payload_bytes or 0) >= GENUINE_PAYLOAD_BYTES
+            else GOAL_STARTUP_RATIO_STANDIN)
+
+
+def program_version(win32_build: Path) -> str:
+    """The version the caption ends in, as the build generated it."""
+    header = (win32_build / "generated/resources/version.h").read_text(encoding="utf-8")
+    return re.search(r'OCXMEDIC_VERSION_SHORT "([0-9.]+)"', header).group(1)
 
 
 class BenchError(Exception):
@@ -148,6 +162,7 @@ class Bench:
         self.win32_build = Path(args.win32_build).resolve()
         self.machines = wine_machine.Env(self.work, self.win32_build)
         self.exe = self.win32_build / "Ocxmedic.exe"
+        self.main_window = MAIN_WINDOW_PREFIX + re.escape(program_version(self.win32_build)) + "$"
         self.minimal = self.win32_build / "MinimalDialog.exe"
         self.template = self.work / "bench-template"
         self.batch = r"C:\ocxmedic-repair.bat"
@@ -233,7 +248,7 @@ class Bench:
         return elapsed, peak
 
     def repair_run(self, prefix: Path, env: dict[str, str]) -> tuple[float, int]:
-        process, window, _ = self.start_until_visible(self.exe, MAIN_WINDOW, env)
+        process, window, _ = self.start_until_visible(self.exe, self.main_window, env)
         # The focus starts on cmdGo. The space bar presses a focused button;
         # Return would not, since the main window is no dialog.
         started = time.monotonic()
@@ -288,9 +303,9 @@ class Bench:
         with self.machine("startup") as (_, env):
             # One untimed start of each fills the file cache for both (the
             # minimal dialog had its start when the copy was made).
-            self.startup_run(self.exe, MAIN_WINDOW, env)
+            self.startup_run(self.exe, self.main_window, env)
             for i in range(runs):
-                order = [("minimal", self.minimal, MINIMAL_DIALOG), ("program", self.exe, MAIN_WINDOW)]
+                order = [("minimal", self.minimal, MINIMAL_DIALOG), ("program", self.exe, self.main_window)]
                 for which, exe, pattern in order if i % 2 == 0 else reversed(order):
                     elapsed, peak = self.retried(failures, f"start-up {which} run {i + 1}",
                                                  lambda: self.startup_run(exe, pattern, env))
@@ -403,7 +418,7 @@ def markdown(results: dict) -> str:
                   "| Figure | Ocxmedic.exe | Baseline | Ratio | Goal |", "|---|---|---|---|---|",
                   f"| Start-up until the surveyed window is visible, median of {len(s['program_s'])} | "
                   f"{s['program_median_s']:.3f} s | {s['baseline_median_s']:.3f} s (minimal dialog) | "
-                  f"{s['ratio']:.2f} | ≤ {GOAL_STARTUP_RATIO} {verdict(s['ratio'] <= GOAL_STARTUP_RATIO)} |",
+                  f"{s['ratio']:.2f} | ≤ {startup_goal(carried)} {verdict(s['ratio'] <= startup_goal(carried))} |",
                   f"| Full repair, cmdGo until the closing message, median of {len(r['program_s'])} | "
                   f"{r['program_median_s']:.3f} s | {r['baseline_median_s']:.3f} s (batch of four regsvr32) | "
                   f"{r['ratio']:.2f} | ≤ {GOAL_REPAIR_RATIO} {verdict(r['ratio'] <= GOAL_REPAIR_RATIO)} |",
@@ -419,12 +434,12 @@ def markdown(results: dict) -> str:
     if z:
         lines += ["### Size of Ocxmedic.exe", "", "| Figure | Bytes | Goal |", "|---|---|---|",
                   f"| As built, minus the payload ({z['exe_bytes']} − {z['payload_bytes']}) | "
-                  f"{z['without_payload_bytes']} ({kb(z['without_payload_bytes'])}) | < 400 KB "
-                  f"{verdict(z['without_payload_bytes'] < GOAL_SIZE_BYTES)} |"]
+                  f"{z['without_payload_bytes']} ({kb(z['without_payload_bytes'])}) | ≤ {GOAL_SIZE_BYTES:,} "
+                  f"{verdict(z['without_payload_bytes'] <= GOAL_SIZE_BYTES)} |"]
         if z["stripped_without_payload_bytes"] is not None:
             lines.append(f"| Stripped, minus the payload ({z['stripped_exe_bytes']} − {z['payload_bytes']}) | "
                          f"{z['stripped_without_payload_bytes']} ({kb(z['stripped_without_payload_bytes'])}) | "
-                         f"< 400 KB {verdict(z['stripped_without_payload_bytes'] < GOAL_SIZE_BYTES)} |")
+                         f"≤ {GOAL_SIZE_BYTES:,} {verdict(z['stripped_without_payload_bytes'] <= GOAL_SIZE_BYTES)} |")
         lines.append("")
     return "\n".join(lines)
 

@@ -70,21 +70,28 @@ class ReplaceFiguresTest(unittest.TestCase):
 
 class VerdictTest(unittest.TestCase):
     def test_ratios_and_size_against_their_goals(self):
-        series = {"program_s": [1.0, 3.0, 2.0], "baseline_s": [2.0, 1.0, 1.5], "program_peak_kib": [1],
+        # A start-up ratio of 1.18 is within the goal for a payload of the
+        # genuine control's size but not for the small stand-in; 250,000
+        # bytes is just within the size goal, one more is not.
+        cases = [
+            (100_000, 350_000, "| 1.18 | ≤ 1.15 missed |", "250000 (250 KB) | ≤ 250,000 met"),
+            (1_070_152, 1_320_153, "| 1.18 | ≤ 1.2 met |", "250001 (250 KB) | ≤ 250,000 missed"),
+        ]
+        series = {"program_s": [1.0, 3.0, 1.77], "baseline_s": [2.0, 1.0, 1.5], "program_peak_kib": [1],
                   "baseline_peak_kib": [1], "failed_starts": []}
         entry = wine_bench.ratio_entry(series)
-        self.assertAlmostEqual(entry["ratio"], 2.0 / 1.5)
-        results = {"date": "d", "machine": {"cpu": "c", "cores": 2, "memory_gib": 1, "os": "o", "kernel": "k",
-                                            "wine": "w", "load_average": [0]},
-                   "wine": {"startup": entry, "repair": entry},
-                   "size": {"exe_bytes": 500_000, "payload_bytes": 100_000, "without_payload_bytes": 400_000,
-                            "stripped_exe_bytes": None, "stripped_without_payload_bytes": None}}
-        text = wine_bench.markdown(results)
-        # 1.33 is within 1.5 but not within 1.1; 400,000 bytes is not under 400 KB.
-        self.assertIn("| 1.33 | ≤ 1.5 met |", text)
-        self.assertIn("| 1.33 | ≤ 1.1 missed |", text)
-        self.assertIn("< 400 KB missed", text)
-
+        self.assertAlmostEqual(entry["ratio"], 1.77 / 1.5)
+        for payload, exe, startup, size in cases:
+            with self.subTest(payload=payload):
+                results = {"date": "d", "machine": {"cpu": "c", "cores": 2, "memory_gib": 1, "os": "o",
+                                                    "kernel": "k", "wine": "w", "load_average": [0]},
+                           "wine": {"startup": entry, "repair": entry},
+                           "size": {"exe_bytes": exe, "payload_bytes": payload, "without_payload_bytes": exe - payload,
+                                    "stripped_exe_bytes": None, "stripped_without_payload_bytes": None}}
+                text = wine_bench.markdown(results)
+                self.assertIn(startup, text)
+                self.assertIn("| 1.18 | ≤ 1.1 missed |", text)
+                self.assertIn(size, text)
 
 if __name__ == "__main__":
     unittest.main()

@@ -43,10 +43,6 @@ UINT iconStyle(MessageIcon icon) {
   return 0;
 }
 
-bool takesFocus(ElementKind kind) {
-  return kind == ElementKind::Button || kind == ElementKind::CheckBox || kind == ElementKind::ListBox;
-}
-
 struct ControlClass {
   const wchar_t* name;
   DWORD style;
@@ -374,9 +370,11 @@ HWND Win32Window::element(ElementId id) const {
   return e->hwnd;
 }
 
-HWND Win32Window::element(ElementId id, ElementKind kind) const {
+HWND Win32Window::element(ElementId id, bool (*serves)(ElementKind)) const {
+  // A control of another kind would take the message and answer nonsense:
+  // to the caller it is no control of the kind asked for.
   const Element* e = find(id);
-  if (e == nullptr || e->designed->kind != kind) {
+  if (e == nullptr || !serves(e->designed->kind)) {
     throwNoElement();
   }
   return e->hwnd;
@@ -414,17 +412,17 @@ void Win32Window::setWindowCaption(const std::string& caption) {
 }
 
 std::string Win32Window::caption(ElementId id) {
-  return text(element(id));
+  return text(element(id, hasCaption));
 }
 
 void Win32Window::setCaption(ElementId id, const std::string& caption) {
-  if (!SetWindowTextW(element(id), widen(caption).c_str())) {
+  if (!SetWindowTextW(element(id, hasCaption), widen(caption).c_str())) {
     throwLastError();
   }
 }
 
 int Win32Window::value(ElementId id) {
-  switch (SendMessageW(element(id, ElementKind::CheckBox), BM_GETCHECK, 0, 0)) {
+  switch (SendMessageW(element(id, isCheckBox), BM_GETCHECK, 0, 0)) {
     case BST_CHECKED:
       return check_value::kChecked;
     case BST_INDETERMINATE:
@@ -435,7 +433,7 @@ int Win32Window::value(ElementId id) {
 }
 
 void Win32Window::setValue(ElementId id, int value) {
-  const HWND box = element(id, ElementKind::CheckBox);
+  const HWND box = element(id, isCheckBox);
   WPARAM state = BST_UNCHECKED;
   switch (value) {
     case check_value::kUnchecked:
@@ -467,8 +465,10 @@ void Win32Window::setEnabled(ElementId id, bool enabled) {
 }
 
 void Win32Window::setFocus(ElementId id) {
-  const HWND control = element(id);
-  if (!IsWindowEnabled(control)) {
+  const HWND control = element(id, takesFocus);
+  // SetFocus would take a disabled control, or one of a hidden window, and
+  // leave the keyboard with nowhere to go.
+  if (!IsWindowEnabled(control) || !IsWindowVisible(hwnd_)) {
     throwError(ERROR_INVALID_PARAMETER);
   }
   SetFocus(control);
@@ -476,7 +476,7 @@ void Win32Window::setFocus(ElementId id) {
 
 void Win32Window::appendLine(ElementId id, const std::string& line) {
   // Inserting at -1 appends whatever the list's style says about sorting.
-  const LRESULT result = SendMessageW(element(id, ElementKind::ListBox), LB_INSERTSTRING, static_cast<WPARAM>(-1),
+  const LRESULT result = SendMessageW(element(id, isListBox), LB_INSERTSTRING, static_cast<WPARAM>(-1),
                                       reinterpret_cast<LPARAM>(widen(line).c_str()));
   if (result == LB_ERR || result == LB_ERRSPACE) {
     throwError(ERROR_NOT_ENOUGH_MEMORY);
@@ -484,11 +484,11 @@ void Win32Window::appendLine(ElementId id, const std::string& line) {
 }
 
 int Win32Window::lineCount(ElementId id) {
-  return static_cast<int>(SendMessageW(element(id, ElementKind::ListBox), LB_GETCOUNT, 0, 0));
+  return static_cast<int>(SendMessageW(element(id, isListBox), LB_GETCOUNT, 0, 0));
 }
 
 std::string Win32Window::line(ElementId id, int position) {
-  const HWND list = element(id, ElementKind::ListBox);
+  const HWND list = element(id, isListBox);
   const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(position), 0);
   if (position < 0 || length == LB_ERR) {
     throwError(ERROR_INVALID_PARAMETER);

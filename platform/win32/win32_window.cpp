@@ -1,9 +1,10 @@
 #include "platform/win32/win32_window.h"
 
 #include <algorithm>
-#include <cstring>
 
+#include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_program_version.h"
 #include "platform/win32/window_geometry.h"
 
 namespace ocx::win32 {
@@ -81,39 +82,6 @@ int systemDpi() {
 [[noreturn]] void throwNoElement() {
   throwError(ERROR_INVALID_WINDOW_HANDLE);
 }
-
-// Movable global memory holding `bytes`, owned until the clipboard takes it.
-struct ClipboardData {
-  HGLOBAL memory;
-  ClipboardData(const void* data, std::size_t bytes) : memory(GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-    if (memory == nullptr) {
-      throwLastError();
-    }
-    void* target = GlobalLock(memory);
-    if (target == nullptr) {
-      const DWORD error = GetLastError();
-      GlobalFree(memory);
-      throwError(error);
-    }
-    std::memcpy(target, data, bytes);
-    GlobalUnlock(memory);
-  }
-  ClipboardData(const ClipboardData&) = delete;
-  ClipboardData& operator=(const ClipboardData&) = delete;
-  ~ClipboardData() {
-    if (memory != nullptr) {
-      GlobalFree(memory);
-    }
-  }
-  // Hands the memory to the clipboard, which owns it from then on.
-  [[nodiscard]] bool placeAs(UINT format) {
-    if (SetClipboardData(format, memory) == nullptr) {
-      return false;
-    }
-    memory = nullptr;
-    return true;
-  }
-};
 
 }  // namespace
 
@@ -523,68 +491,16 @@ void Win32Window::messageBox(const std::string& text, const std::string& title, 
   }
 }
 
-void Win32Window::openClipboard() {
-  // Another program may hold the clipboard for a moment; a busy machine
-  // can make that moment long.
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    if (OpenClipboard(hwnd_)) {
-      return;
-    }
-    Sleep(20);
-  }
-  throwLastError();
-}
-
 void Win32Window::clearClipboard() {
-  openClipboard();
-  const BOOL emptied = EmptyClipboard();
-  const DWORD error = GetLastError();
-  CloseClipboard();
-  if (!emptied) {
-    throwError(error);
-  }
+  emptyClipboard(hwnd_);
 }
 
 void Win32Window::setClipboardText(const std::string& text) {
-  // The standard text format holds the ANSI text as the program's other "A"
-  // calls see it, whatever keyboard layout the user has; the Unicode form
-  // keeps what the code page lacks for readers that ask for it.
-  const std::string ansi = toAnsi(text);
-  const std::wstring wide = widen(text);
-  ClipboardData ansiData(ansi.c_str(), ansi.size() + 1);
-  ClipboardData wideData(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
-
-  // The clipboard's owner must be this window for the data to stay.
-  openClipboard();
-  EmptyClipboard();
-  const bool placed = ansiData.placeAs(CF_TEXT) && wideData.placeAs(CF_UNICODETEXT);
-  const DWORD error = GetLastError();
-  CloseClipboard();
-  if (!placed) {
-    throwError(error);
-  }
+  putClipboardText(hwnd_, text);
 }
 
 ProgramVersion Win32Window::programVersion() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(instance_, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) {
-      throwLastError();
-    }
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  const std::optional<FixedFileInfo> info = fixedFileInfoOf(path);
-  if (!info) {
-    throwError(ERROR_RESOURCE_TYPE_NOT_FOUND);
-  }
-  // Major and minor are the first two parts; the revision is the fourth.
-  return {static_cast<int>(HIWORD(info->fileVersionMS)), static_cast<int>(LOWORD(info->fileVersionMS)),
-          static_cast<int>(LOWORD(info->fileVersionLS))};
+  return programVersionOf(instance_);
 }
 
 void Win32Window::focusFirstElement() {

@@ -81,7 +81,6 @@ class Win32Window final : public WindowServices {
   [[nodiscard]] static std::string text(HWND hwnd);
   void dispatch(MSG& message);
   void focusFirstElement();
-  void openClipboard();
 
   HINSTANCE instance_;
   const WindowLayout& layout_;

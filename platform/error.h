@@ -24,6 +24,7 @@ inline constexpr std::uint32_t kInvalidParameter = 87;
 inline constexpr std::uint32_t kDiskFull = 112;
 inline constexpr std::uint32_t kAlreadyExists = 183;
 inline constexpr std::uint32_t kMoreData = 234;
+inline constexpr std::uint32_t kInvalidWindowHandle = 1400;
 inline constexpr std::uint32_t kResourceTypeNotFound = 1813;
 inline constexpr std::uint32_t kResourceNameNotFound = 1814;
 }  // namespace win32_error

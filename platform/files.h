@@ -3,7 +3,11 @@
 // current directory. Paths are UTF-8; the bindings use the "A" functions.
 //
 // Every operation but findFirstFile throws PlatformError carrying the Win32
-// error code when it fails, and a failed operation changes nothing.
+// error code when it fails, and a failed operation changes nothing. Both
+// bindings give the numbers Windows gives: 2 for a missing file, 3 when a
+// folder on the way is missing, 183 when a rename's target exists, 32 for a
+// file that a process (this one included) holds open against the change,
+// 5 for a change the user has no right to.
 #pragma once
 
 #include <cstdint>

@@ -6,6 +6,17 @@
 // page at the call. Value data comes back as the "A" call gives it, text in
 // the ANSI code page with sizes counted in its bytes, so that a reader sees
 // the sizes Windows reports; textFromAnsi turns such text into UTF-8.
+//
+// Both bindings answer alike:
+// - A key or value that does not exist gives 2; names compare without
+//   regard to case.
+// - Views: a 32-bit process on a 64-bit Windows sees the Wow6432Node subtree
+//   as HKEY_LOCAL_MACHINE\SOFTWARE unless the open asks for kWow64_64Key;
+//   outside SOFTWARE both views are one tree, and on a 32-bit Windows the
+//   flag does nothing. A handle does not remember its view: every open,
+//   below a key too, names the view it wants.
+// - Sizes are those of the "A" calls: a text value counts one code-page
+//   byte per stored UTF-16 unit, its NUL only when one was stored.
 #pragma once
 
 #include <cstdint>
@@ -63,7 +74,8 @@ class Registry {
   [[nodiscard]] virtual RegStatus openKey(RootKey root, const std::string& subKey, std::uint32_t sam,
                                           RegHandle& key) = 0;
 
-  // Same, below an open key (the root of a deletion is such a key).
+  // Same, below an open key (the root of a deletion is such a key), in the
+  // view that `sam` names, whatever view the parent was opened in.
   [[nodiscard]] virtual RegStatus openSubKey(RegHandle parent, const std::string& subKey, std::uint32_t sam,
                                              RegHandle& key) = 0;
 

@@ -5,7 +5,18 @@
 // The window is described by a WindowLayout, which the bindings turn into
 // real controls (Win32) or element state (simulator). Elements are reached
 // by their control identifier. Any operation that fails throws
-// PlatformError; the calling handler decides whether to pass over it.
+// PlatformError, changes nothing, and the calling handler decides whether to
+// pass over it. Both bindings give the same numbers:
+//
+// - Each element operation serves the kinds named with it. An identifier
+//   that names no element, or an element of another kind, fails with 1400
+//   (ERROR_INVALID_WINDOW_HANDLE): there is no such control to send to.
+//   A list box has no caption; only the list box has lines.
+// - A value outside its range (a check box Value other than 0, 1 or 2, a
+//   line position outside 0 to lineCount() - 1) fails with 87
+//   (ERROR_INVALID_PARAMETER).
+// - Texts are UTF-8 and come back as they were set, whatever the ANSI code
+//   page holds.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +30,21 @@ using ElementId = int;
 inline constexpr ElementId kWindowItself = 0;
 
 enum class ElementKind { Label, Frame, CheckBox, Button, ListBox };
+
+// The kinds that caption() and setCaption() serve.
+[[nodiscard]] constexpr bool hasCaption(ElementKind kind) {
+  return kind != ElementKind::ListBox;
+}
+// The kinds that setFocus() serves, and that Tab reaches.
+[[nodiscard]] constexpr bool takesFocus(ElementKind kind) {
+  return kind == ElementKind::Button || kind == ElementKind::CheckBox || kind == ElementKind::ListBox;
+}
+[[nodiscard]] constexpr bool isCheckBox(ElementKind kind) {
+  return kind == ElementKind::CheckBox;
+}
+[[nodiscard]] constexpr bool isListBox(ElementKind kind) {
+  return kind == ElementKind::ListBox;
+}
 
 enum class TextColour {
   Default,
@@ -81,20 +107,25 @@ class WindowServices {
   [[nodiscard]] virtual std::string windowCaption() = 0;
   virtual void setWindowCaption(const std::string& caption) = 0;
 
-  // Labels, frames, check boxes, buttons.
+  // Labels, frames, check boxes, buttons. Another kind: 1400.
   [[nodiscard]] virtual std::string caption(ElementId id) = 0;
   virtual void setCaption(ElementId id, const std::string& caption) = 0;
 
-  // Check boxes: Value 0, 1 or 2.
+  // Check boxes: Value 0, 1 or 2, also while disabled. Another kind: 1400;
+  // another Value: 87.
   [[nodiscard]] virtual int value(ElementId id) = 0;
   virtual void setValue(ElementId id, int value) = 0;
 
+  // Every kind of element.
   [[nodiscard]] virtual bool enabled(ElementId id) = 0;
   virtual void setEnabled(ElementId id, bool enabled) = 0;
 
+  // Buttons, check boxes and the list box; a label or frame: 1400. A
+  // disabled element, or any element before the window is shown: 87.
   virtual void setFocus(ElementId id) = 0;
 
-  // List box: lines appended at the end, read by 0-based position.
+  // List box: lines appended at the end, never sorted, read by 0-based
+  // position; a position outside the lines: 87. Another kind: 1400.
   virtual void appendLine(ElementId id, const std::string& line) = 0;
   [[nodiscard]] virtual int lineCount(ElementId id) = 0;
   [[nodiscard]] virtual std::string line(ElementId id, int position) = 0;

@@ -1,8 +1,11 @@
 #include "app/sim/interactive.h"
 
+#include <algorithm>
 #include <istream>
 #include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/frm_main_ids.h"
 #include "app/sim/user_actions.h"
@@ -21,31 +24,79 @@ const char* checkMark(int value) {
   }
 }
 
-void draw(HeadlessWindow& window, std::ostream& out) {
-  using namespace frm_main;
-  out << "\n=== " << window.windowCaption() << " ===\n";
+std::string enabledNote(HeadlessWindow& window, ElementId id) {
+  return window.enabled(id) ? "" : " (gesperrt)";
+}
+
+// One element as text, without its indent; the list box is drawn apart, a
+// line of its own for each of its lines.
+std::string shown(HeadlessWindow& window, const ElementSpec& element) {
+  switch (element.kind) {
+    case ElementKind::Label:
+      return window.caption(element.id);
+    case ElementKind::CheckBox:
+      return std::string(checkMark(window.value(element.id))) + ' ' + window.caption(element.id) +
+             enabledNote(window, element.id);
+    case ElementKind::Button:
+      return '<' + window.caption(element.id) + '>' + enabledNote(window, element.id);
+    case ElementKind::Frame:
+    case ElementKind::ListBox:
+      break;
+  }
+  return {};
+}
+
+// The elements inside `container` as a person reads them: rows top to
+// bottom, and within a row left to right; each frame's heading followed by
+// what it holds, one step further in.
+void drawContents(HeadlessWindow& window, ElementId container, const std::string& indent, std::ostream& out) {
+  std::vector<const ElementSpec*> inside;
   for (const ElementSpec& element : window.layout().elements) {
-    switch (element.kind) {
-      case ElementKind::Frame:
-        out << "--" << window.caption(element.id) << "--\n";
-        break;
-      case ElementKind::Label:
-        out << "  " << window.caption(element.id) << '\n';
-        break;
-      case ElementKind::CheckBox:
-        out << "  " << checkMark(window.value(element.id)) << ' ' << window.caption(element.id)
-            << (window.enabled(element.id) ? "" : " (gesperrt)") << '\n';
-        break;
-      case ElementKind::Button:
-        out << "  <" << window.caption(element.id) << '>' << (window.enabled(element.id) ? "" : " (gesperrt)") << '\n';
-        break;
-      case ElementKind::ListBox:
-        for (const std::string& line : window.lines(element.id)) {
-          out << "    | " << line << '\n';
-        }
-        break;
+    if (element.container == container && element.id != container) {
+      inside.push_back(&element);
     }
   }
+  std::ranges::sort(inside, {}, [](const ElementSpec* e) { return std::pair{e->top, e->left}; });
+  for (auto row = inside.begin(); row != inside.end();) {
+    const auto rowEnd = std::find_if(row, inside.end(), [&](const ElementSpec* e) { return e->top != (*row)->top; });
+    std::string line;
+    for (auto it = row; it != rowEnd; ++it) {
+      const ElementSpec& element = **it;
+      if (element.kind == ElementKind::Frame) {
+        out << indent << "--" << window.caption(element.id) << "--\n";
+        drawContents(window, element.id, indent + "  ", out);
+      } else if (element.kind == ElementKind::ListBox) {
+        // An empty list still shows where it is.
+        const std::vector<std::string>& entries = window.lines(element.id);
+        if (entries.empty()) {
+          out << indent << "|\n";
+        }
+        for (const std::string& entry : entries) {
+          out << indent << "| " << entry << '\n';
+        }
+      } else {
+        line += (line.empty() ? "" : "  ") + shown(window, element);
+      }
+    }
+    if (!line.empty()) {
+      out << indent << line << '\n';
+    }
+    row = rowEnd;
+  }
+}
+
+}  // namespace
+
+void drawWindow(HeadlessWindow& window, std::ostream& out) {
+  out << "=== " << window.windowCaption() << " ===\n";
+  drawContents(window, kWindowItself, "  ", out);
+}
+
+namespace {
+
+void draw(HeadlessWindow& window, std::ostream& out) {
+  out << '\n';
+  drawWindow(window, out);
   out << "\nKeys: g Bugfix durchfuehren, s Status kopieren, b Beenden, 1/2/3 toggle options, q close box\n> "
       << std::flush;
 }

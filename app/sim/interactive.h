@@ -7,6 +7,10 @@
 
 namespace ocx::sim {
 
+// The window as text, in reading order: what the interactive run shows
+// before each key.
+void drawWindow(HeadlessWindow& window, std::ostream& out);
+
 // Runs until the program ends or the input ends.
 void runInteractively(Session& session, std::istream& in, std::ostream& out);
 

@@ -1,7 +1,5 @@
 #include "platform/sim/headless_window.h"
 
-#include <algorithm>
-
 #include "platform/error.h"
 #include "platform/sim/machine.h"
 #include "resources/version.h"
@@ -9,11 +7,8 @@
 namespace ocx::sim {
 namespace {
 
-// What a real window says when it is asked for a control it does not have.
-constexpr std::uint32_t kInvalidWindowHandle = 1400;
-
-bool canTakeFocus(ElementKind kind) {
-  return kind == ElementKind::Button || kind == ElementKind::CheckBox || kind == ElementKind::ListBox;
+[[noreturn]] void fail(std::uint32_t code) {
+  throw PlatformError(code, systemErrorText(code));
 }
 
 }  // namespace
@@ -35,16 +30,18 @@ HeadlessWindow::Element& HeadlessWindow::element(ElementId id, std::string_view 
   before(operation, id);
   const auto it = elements_.find(id);
   if (it == elements_.end()) {
-    throw PlatformError(kInvalidWindowHandle, systemErrorText(kInvalidWindowHandle));
+    fail(win32_error::kInvalidWindowHandle);
   }
   return it->second;
 }
 
 HeadlessWindow::Element& HeadlessWindow::elementOfKind(ElementId id, std::string_view operation,
-                                                       std::initializer_list<ElementKind> kinds) {
+                                                       bool (*serves)(ElementKind)) {
+  // A control of another kind is, to the caller, no control of this kind:
+  // the real window has nothing to send the message to.
   Element& found = element(id, operation);
-  if (std::ranges::find(kinds, found.design->kind) == kinds.end()) {
-    throw PlatformError(win32_error::kInvalidParameter, systemErrorText(win32_error::kInvalidParameter));
+  if (!serves(found.design->kind)) {
+    fail(win32_error::kInvalidWindowHandle);
   }
   return found;
 }
@@ -60,24 +57,21 @@ void HeadlessWindow::setWindowCaption(const std::string& caption) {
 }
 
 std::string HeadlessWindow::caption(ElementId id) {
-  return elementOfKind(id, "caption",
-                       {ElementKind::Label, ElementKind::Frame, ElementKind::CheckBox, ElementKind::Button})
-      .caption;
+  return elementOfKind(id, "caption", hasCaption).caption;
 }
 
 void HeadlessWindow::setCaption(ElementId id, const std::string& caption) {
-  elementOfKind(id, "setCaption", {ElementKind::Label, ElementKind::Frame, ElementKind::CheckBox, ElementKind::Button})
-      .caption = caption;
+  elementOfKind(id, "setCaption", hasCaption).caption = caption;
 }
 
 int HeadlessWindow::value(ElementId id) {
-  return elementOfKind(id, "value", {ElementKind::CheckBox}).value;
+  return elementOfKind(id, "value", isCheckBox).value;
 }
 
 void HeadlessWindow::setValue(ElementId id, int value) {
-  Element& box = elementOfKind(id, "setValue", {ElementKind::CheckBox});
+  Element& box = elementOfKind(id, "setValue", isCheckBox);
   if (value < check_value::kUnchecked || value > check_value::kGrayed) {
-    throw PlatformError(win32_error::kInvalidParameter, systemErrorText(win32_error::kInvalidParameter));
+    fail(win32_error::kInvalidParameter);
   }
   box.value = value;
 }
@@ -96,25 +90,25 @@ void HeadlessWindow::setEnabled(ElementId id, bool enabled) {
 }
 
 void HeadlessWindow::setFocus(ElementId id) {
-  const Element& target = element(id, "setFocus");
-  if (!canTakeFocus(target.design->kind) || !target.enabled || !visible_) {
-    throw PlatformError(win32_error::kInvalidParameter, systemErrorText(win32_error::kInvalidParameter));
+  const Element& target = elementOfKind(id, "setFocus", takesFocus);
+  if (!target.enabled || !visible_) {
+    fail(win32_error::kInvalidParameter);
   }
   focus_ = id;
 }
 
 void HeadlessWindow::appendLine(ElementId id, const std::string& line) {
-  elementOfKind(id, "appendLine", {ElementKind::ListBox}).lines.push_back(line);
+  elementOfKind(id, "appendLine", isListBox).lines.push_back(line);
 }
 
 int HeadlessWindow::lineCount(ElementId id) {
-  return static_cast<int>(elementOfKind(id, "lineCount", {ElementKind::ListBox}).lines.size());
+  return static_cast<int>(elementOfKind(id, "lineCount", isListBox).lines.size());
 }
 
 std::string HeadlessWindow::line(ElementId id, int position) {
-  const Element& list = elementOfKind(id, "line", {ElementKind::ListBox});
+  const Element& list = elementOfKind(id, "line", isListBox);
   if (position < 0 || position >= static_cast<int>(list.lines.size())) {
-    throw PlatformError(win32_error::kInvalidParameter, systemErrorText(win32_error::kInvalidParameter));
+    fail(win32_error::kInvalidParameter);
   }
   return list.lines[static_cast<std::size_t>(position)];
 }
@@ -182,7 +176,7 @@ void HeadlessWindow::endProgram() {
 std::optional<ElementId> HeadlessWindow::firstFocusable() const {
   const ElementSpec* best = nullptr;
   for (const auto& [id, state] : elements_) {
-    if (canTakeFocus(state.design->kind) && state.enabled &&
+    if (takesFocus(state.design->kind) && state.enabled &&
         (best == nullptr || state.design->tabIndex < best->tabIndex)) {
       best = state.design;
     }

@@ -79,7 +79,7 @@ class HeadlessWindow final : public WindowServices {
   };
 
   Element& element(ElementId id, std::string_view operation);
-  Element& elementOfKind(ElementId id, std::string_view operation, std::initializer_list<ElementKind> kinds);
+  Element& elementOfKind(ElementId id, std::string_view operation, bool (*serves)(ElementKind));
   void before(std::string_view operation, ElementId id = kWindowItself);
 
   const WindowLayout& layout_;

@@ -80,43 +80,55 @@ class ProfileReader {
     }
     for (const auto& key : keysInTextOrder("", root)) {
       const std::string at = JsonDocument::child("", key);
-      const json& value = root[key];
-      if (key == "description") {
-        config_.description = text(at, value);
-      } else if (key == "admin") {
-        config_.admin = boolean(at, value);
-      } else if (key == "os") {
-        applyOs(at, value);
-      } else if (key == "clock") {
-        applyClock(at, value);
-      } else if (key == "folders") {
-        applyFolders(at, value);
-      } else if (key == "temp") {
-        config_.temp = value.is_null() ? std::nullopt : std::optional(text(at, value));
-      } else if (key == "cwd") {
-        config_.cwd = absolutePath(at, value);
-      } else if (key == "directories") {
-        config_.directories.clear();
-        for (std::size_t i = 0; i < array(at, value).size(); ++i) {
-          config_.directories.push_back(absolutePath(JsonDocument::child(at, std::to_string(i)), value[i]));
-        }
-      } else if (key == "files") {
-        applyFiles(at, value);
-      } else if (key == "payload") {
-        applyPayload(at, value);
-      } else if (key == "registry") {
-        applyRegistryText(at, value);
-      } else if (key == "registry_file") {
-        applyRegistryFile(at, value);
-      } else if (key == "faults") {
-        applyFaults(at, value);
-      } else {
+      const TopLevelKey* known = topLevelKey(key);
+      if (known == nullptr) {
         failKey(at, "unknown key \"" + key + "\"");
       }
+      (this->*known->apply)(at, root[key]);
     }
   }
 
  private:
+  // The keys of a profile's top level, each with what reads its value.
+  using Apply = void (ProfileReader::*)(const std::string& at, const json& value);
+  struct TopLevelKey {
+    std::string_view name;
+    Apply apply;
+  };
+  // What reads the value of a top-level key; nullptr for a key no profile has.
+  static const TopLevelKey* topLevelKey(std::string_view name) {
+    static constexpr TopLevelKey kKeys[] = {
+        {"description", &ProfileReader::applyDescription},
+        {"admin", &ProfileReader::applyAdmin},
+        {"os", &ProfileReader::applyOs},
+        {"clock", &ProfileReader::applyClock},
+        {"folders", &ProfileReader::applyFolders},
+        {"temp", &ProfileReader::applyTemp},
+        {"cwd", &ProfileReader::applyCwd},
+        {"directories", &ProfileReader::applyDirectories},
+        {"files", &ProfileReader::applyFiles},
+        {"payload", &ProfileReader::applyPayload},
+        {"registry", &ProfileReader::applyRegistryText},
+        {"registry_file", &ProfileReader::applyRegistryFile},
+        {"faults", &ProfileReader::applyFaults},
+    };
+    const auto known = std::ranges::find(kKeys, name, &TopLevelKey::name);
+    return known == std::end(kKeys) ? nullptr : known;
+  }
+
+  void applyDescription(const std::string& at, const json& value) { config_.description = text(at, value); }
+  void applyAdmin(const std::string& at, const json& value) { config_.admin = boolean(at, value); }
+  void applyTemp(const std::string& at, const json& value) {
+    config_.temp = value.is_null() ? std::nullopt : std::optional(text(at, value));
+  }
+  void applyCwd(const std::string& at, const json& value) { config_.cwd = absolutePath(at, value); }
+  void applyDirectories(const std::string& at, const json& value) {
+    config_.directories.clear();
+    for (std::size_t i = 0; i < array(at, value).size(); ++i) {
+      config_.directories.push_back(absolutePath(JsonDocument::child(at, std::to_string(i)), value[i]));
+    }
+  }
+
   [[noreturn]] void failAt(TextPosition position, const std::string& message) const {
     throw ProfileError(file_, position.line, position.column, message);
   }

@@ -1,9 +1,10 @@
 #include "platform/win32/win32_window.h"
 
 #include <algorithm>
-#include <cstring>
 
+#include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_program_version.h"
 #include "platform/win32/window_geometry.h"
 
 namespace ocx::win32 {
@@ -41,10 +42,6 @@ UINT iconStyle(MessageIcon icon) {
       return MB_ICONSTOP;
   }
   return 0;
-}
-
-bool takesFocus(ElementKind kind) {
-  return kind == ElementKind::Button || kind == ElementKind::CheckBox || kind == ElementKind::ListBox;
 }
 
 struct ControlClass {
@@ -85,39 +82,6 @@ int systemDpi() {
 [[noreturn]] void throwNoElement() {
   throwError(ERROR_INVALID_WINDOW_HANDLE);
 }
-
-// Movable global memory holding `bytes`, owned until the clipboard takes it.
-struct ClipboardData {
-  HGLOBAL memory;
-  ClipboardData(const void* data, std::size_t bytes) : memory(GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-    if (memory == nullptr) {
-      throwLastError();
-    }
-    void* target = GlobalLock(memory);
-    if (target == nullptr) {
-      const DWORD error = GetLastError();
-      GlobalFree(memory);
-      throwError(error);
-    }
-    std::memcpy(target, data, bytes);
-    GlobalUnlock(memory);
-  }
-  ClipboardData(const ClipboardData&) = delete;
-  ClipboardData& operator=(const ClipboardData&) = delete;
-  ~ClipboardData() {
-    if (memory != nullptr) {
-      GlobalFree(memory);
-    }
-  }
-  // Hands the memory to the clipboard, which owns it from then on.
-  [[nodiscard]] bool placeAs(UINT format) {
-    if (SetClipboardData(format, memory) == nullptr) {
-      return false;
-    }
-    memory = nullptr;
-    return true;
-  }
-};
 
 }  // namespace
 
@@ -374,9 +338,11 @@ HWND Win32Window::element(ElementId id) const {
   return e->hwnd;
 }
 
-HWND Win32Window::element(ElementId id, ElementKind kind) const {
+HWND Win32Window::element(ElementId id, bool (*serves)(ElementKind)) const {
+  // A control of another kind would take the message and answer nonsense:
+  // to the caller it is no control of the kind asked for.
   const Element* e = find(id);
-  if (e == nullptr || e->designed->kind != kind) {
+  if (e == nullptr || !serves(e->designed->kind)) {
     throwNoElement();
   }
   return e->hwnd;
@@ -414,17 +380,17 @@ void Win32Window::setWindowCaption(const std::string& caption) {
 }
 
 std::string Win32Window::caption(ElementId id) {
-  return text(element(id));
+  return text(element(id, hasCaption));
 }
 
 void Win32Window::setCaption(ElementId id, const std::string& caption) {
-  if (!SetWindowTextW(element(id), widen(caption).c_str())) {
+  if (!SetWindowTextW(element(id, hasCaption), widen(caption).c_str())) {
     throwLastError();
   }
 }
 
 int Win32Window::value(ElementId id) {
-  switch (SendMessageW(element(id, ElementKind::CheckBox), BM_GETCHECK, 0, 0)) {
+  switch (SendMessageW(element(id, isCheckBox), BM_GETCHECK, 0, 0)) {
     case BST_CHECKED:
       return check_value::kChecked;
     case BST_INDETERMINATE:
@@ -435,7 +401,7 @@ int Win32Window::value(ElementId id) {
 }
 
 void Win32Window::setValue(ElementId id, int value) {
-  const HWND box = element(id, ElementKind::CheckBox);
+  const HWND box = element(id, isCheckBox);
   WPARAM state = BST_UNCHECKED;
   switch (value) {
     case check_value::kUnchecked:
@@ -467,8 +433,10 @@ void Win32Window::setEnabled(ElementId id, bool enabled) {
 }
 
 void Win32Window::setFocus(ElementId id) {
-  const HWND control = element(id);
-  if (!IsWindowEnabled(control)) {
+  const HWND control = element(id, takesFocus);
+  // SetFocus would take a disabled control, or one of a hidden window, and
+  // leave the keyboard with nowhere to go.
+  if (!IsWindowEnabled(control) || !IsWindowVisible(hwnd_)) {
     throwError(ERROR_INVALID_PARAMETER);
   }
   SetFocus(control);
@@ -476,7 +444,7 @@ void Win32Window::setFocus(ElementId id) {
 
 void Win32Window::appendLine(ElementId id, const std::string& line) {
   // Inserting at -1 appends whatever the list's style says about sorting.
-  const LRESULT result = SendMessageW(element(id, ElementKind::ListBox), LB_INSERTSTRING, static_cast<WPARAM>(-1),
+  const LRESULT result = SendMessageW(element(id, isListBox), LB_INSERTSTRING, static_cast<WPARAM>(-1),
                                       reinterpret_cast<LPARAM>(widen(line).c_str()));
   if (result == LB_ERR || result == LB_ERRSPACE) {
     throwError(ERROR_NOT_ENOUGH_MEMORY);
@@ -484,11 +452,11 @@ void Win32Window::appendLine(ElementId id, const std::string& line) {
 }
 
 int Win32Window::lineCount(ElementId id) {
-  return static_cast<int>(SendMessageW(element(id, ElementKind::ListBox), LB_GETCOUNT, 0, 0));
+  return static_cast<int>(SendMessageW(element(id, isListBox), LB_GETCOUNT, 0, 0));
 }
 
 std::string Win32Window::line(ElementId id, int position) {
-  const HWND list = element(id, ElementKind::ListBox);
+  const HWND list = element(id, isListBox);
   const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(position), 0);
   if (position < 0 || length == LB_ERR) {
     throwError(ERROR_INVALID_PARAMETER);
@@ -523,68 +491,16 @@ void Win32Window::messageBox(const std::string& text, const std::string& title, 
   }
 }
 
-void Win32Window::openClipboard() {
-  // Another program may hold the clipboard for a moment; a busy machine
-  // can make that moment long.
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    if (OpenClipboard(hwnd_)) {
-      return;
-    }
-    Sleep(20);
-  }
-  throwLastError();
-}
-
 void Win32Window::clearClipboard() {
-  openClipboard();
-  const BOOL emptied = EmptyClipboard();
-  const DWORD error = GetLastError();
-  CloseClipboard();
-  if (!emptied) {
-    throwError(error);
-  }
+  emptyClipboard(hwnd_);
 }
 
 void Win32Window::setClipboardText(const std::string& text) {
-  // The standard text format holds the ANSI text as the program's other "A"
-  // calls see it, whatever keyboard layout the user has; the Unicode form
-  // keeps what the code page lacks for readers that ask for it.
-  const std::string ansi = toAnsi(text);
-  const std::wstring wide = widen(text);
-  ClipboardData ansiData(ansi.c_str(), ansi.size() + 1);
-  ClipboardData wideData(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
-
-  // The clipboard's owner must be this window for the data to stay.
-  openClipboard();
-  EmptyClipboard();
-  const bool placed = ansiData.placeAs(CF_TEXT) && wideData.placeAs(CF_UNICODETEXT);
-  const DWORD error = GetLastError();
-  CloseClipboard();
-  if (!placed) {
-    throwError(error);
-  }
+  putClipboardText(hwnd_, text);
 }
 
 ProgramVersion Win32Window::programVersion() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(instance_, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) {
-      throwLastError();
-    }
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  const std::optional<FixedFileInfo> info = fixedFileInfoOf(path);
-  if (!info) {
-    throwError(ERROR_RESOURCE_TYPE_NOT_FOUND);
-  }
-  // Major and minor are the first two parts; the revision is the fourth.
-  return {static_cast<int>(HIWORD(info->fileVersionMS)), static_cast<int>(LOWORD(info->fileVersionMS)),
-          static_cast<int>(LOWORD(info->fileVersionLS))};
+  return programVersionOf(instance_);
 }
 
 void Win32Window::focusFirstElement() {

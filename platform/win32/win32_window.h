@@ -73,14 +73,14 @@ class Win32Window final : public WindowServices {
 
   void createWindow(int iconId);
   void createElements();
-  // The element's window; throws PlatformError when there is none.
-  [[nodiscard]] HWND element(ElementId id, ElementKind kind) const;
+  // The element's window; throws 1400 when there is none of a kind that
+  // `serves` the operation.
+  [[nodiscard]] HWND element(ElementId id, bool (*serves)(ElementKind)) const;
   [[nodiscard]] HWND element(ElementId id) const;
   [[nodiscard]] const Element* find(ElementId id) const;
   [[nodiscard]] static std::string text(HWND hwnd);
   void dispatch(MSG& message);
   void focusFirstElement();
-  void openClipboard();
 
   HINSTANCE instance_;
   const WindowLayout& layout_;

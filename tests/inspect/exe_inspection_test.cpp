@@ -157,7 +157,7 @@ TEST_F(ExeInspection, ImportsOnlyWhatWindowsXpSp3HasFromSafeDlls) {
           "DispatchMessageW", "EmptyClipboard", "EnableWindow", "GetActiveWindow", "GetDC", "GetDlgCtrlID",
           "GetFocus", "GetMessageW", "GetNextDlgTabItem", "GetSysColor", "GetSysColorBrush", "GetSystemMetrics",
           "GetWindowLongW", "GetWindowTextLengthW", "GetWindowTextW", "IsChild", "IsDialogMessageW", "IsWindow",
-          "IsWindowEnabled", "LoadCursorW", "LoadImageW", "MessageBoxW", "MsgWaitForMultipleObjects", "OpenClipboard",
+          "IsWindowEnabled", "IsWindowVisible", "LoadCursorW", "LoadImageW", "MessageBoxW", "MsgWaitForMultipleObjects", "OpenClipboard",
           "PeekMessageW", "PostQuitMessage", "RegisterClassExW", "ReleaseDC", "SendMessageW", "SetClipboardData",
           "SetCursor", "SetFocus", "SetForegroundWindow", "SetWindowLongW", "SetWindowPos", "SetWindowTextW",
           "ShowWindow", "SystemParametersInfoW", "TranslateMessage", "UpdateWindow"

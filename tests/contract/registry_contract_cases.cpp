@@ -1,0 +1,185 @@
+#include "tests/contract/registry_contract_cases.h"
+
+#include <cstdio>
+#include <string>
+
+namespace ocx::contract {
+namespace {
+
+constexpr std::uint32_t kRead = reg_access::kReadValues;
+constexpr std::uint32_t kRead64 = reg_access::kReadValues | reg_access::kWow64_64Key;
+constexpr RootKey kHklm = RootKey::LocalMachine;
+constexpr RegHandle kSentinelKey = 0x5a5a5a5a;
+
+std::vector<std::uint8_t> utf16(std::u16string_view text) {
+  std::vector<std::uint8_t> bytes;
+  for (const char16_t unit : text) {
+    bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+  }
+  return bytes;
+}
+
+std::string hex(const std::uint8_t* data, std::size_t size) {
+  std::string text;
+  for (std::size_t i = 0; i < size; ++i) {
+    char byte[4];
+    std::snprintf(byte, sizeof byte, " %02x", data[i]);
+    text += byte;
+  }
+  return text;
+}
+
+std::string path(const char* below) {
+  return std::string(kScratchKey) + (*below != '\0' ? "\\" : "") + below;
+}
+
+// "TYPE: bytes" as the "A" calls read the value, or "status N" for the
+// first step that fails: open, ask for the size, read exactly that size.
+std::string read(Registry& registry, const std::string& keyPath, const char* name, std::uint32_t sam = kRead) {
+  RegKey key;
+  if (const RegStatus status = key.open(registry, kHklm, keyPath, sam); status != 0) {
+    return "status " + std::to_string(status);
+  }
+  std::uint32_t type = 0;
+  std::uint32_t size = 0;
+  if (const RegStatus status = registry.queryValueInfo(key.get(), name, type, size); status != 0) {
+    return "status " + std::to_string(status);
+  }
+  std::vector<std::uint8_t> data(size);
+  if (const RegStatus status = registry.queryValue(key.get(), name, type, data, size); status != 0) {
+    return "status " + std::to_string(status);
+  }
+  return std::to_string(type) + ":" + hex(data.data(), size);
+}
+
+struct RegistryCase {
+  const char* what;
+  std::string (*ask)(Registry& registry);
+  const char* expected;
+};
+
+const RegistryCase kCases[] = {
+    // Views: a 32-bit process sees Wow6432Node as SOFTWARE unless it asks
+    // for the 64-bit view, key by key.
+    {"the 32-bit view by default", [](Registry& r) { return read(r, kScratchKey, "Where"); }, "1: 33 32 00"},
+    {"the 64-bit view when asked", [](Registry& r) { return read(r, kScratchKey, "Where", kRead64); }, "1: 36 34 00"},
+    {"Wow6432Node names the 32-bit view",
+     [](Registry& r) { return read(r, "SOFTWARE\\Wow6432Node\\OcxmedicContract", "Where"); }, "1: 33 32 00"},
+    {"names compare without regard to case",
+     [](Registry& r) { return read(r, "software\\OCXMEDICcontract", "WHERE", kRead64); }, "1: 36 34 00"},
+    {"a key of the 64-bit view alone is missing in the 32-bit one",
+     [](Registry& r) { return read(r, path("Only64"), "Where"); }, "status 2"},
+    {"and there in the 64-bit one", [](Registry& r) { return read(r, path("Only64"), "Where", kRead64); },
+     "1: 36 34 00"},
+    {"a missing key leaves the out key as it was",
+     [](Registry& r) {
+       RegHandle key = kSentinelKey;
+       const RegStatus status = r.openKey(kHklm, path("Missing"), kRead, key);
+       return std::to_string(status) + (key == kSentinelKey ? " untouched" : " changed");
+     },
+     "2 untouched"},
+
+    // Types and the sizes of the "A" calls: text in code-page bytes.
+    {"text with its NUL", [](Registry& r) { return read(r, kScratchKey, "Text"); }, "1: 61 62 63 00"},
+    {"text stored without a NUL comes back without one", [](Registry& r) { return read(r, kScratchKey, "NoNul"); },
+     "1: 61 62"},
+    {"umlauts in code page 1252", [](Registry& r) { return read(r, kScratchKey, "Umlauts"); }, "1: 47 72 fc df 65 00"},
+    {"several texts", [](Registry& r) { return read(r, kScratchKey, "Multi"); }, "7: 61 00 62 00 00"},
+    {"a number", [](Registry& r) { return read(r, kScratchKey, "Dword"); }, "4: fe ff ff ff"},
+    {"no bytes at all", [](Registry& r) { return read(r, kScratchKey, "Empty"); }, "3:"},
+    {"the default value", [](Registry& r) { return read(r, kScratchKey, ""); }, "1: 64 00"},
+    {"a missing value", [](Registry& r) { return read(r, kScratchKey, "Missing"); }, "status 2"},
+    {"a missing value leaves type and size as they were",
+     [](Registry& r) {
+       RegKey key;
+       std::uint32_t type = 99;
+       std::uint32_t size = 99;
+       const RegStatus opened = key.open(r, kHklm, kScratchKey, kRead);
+       const RegStatus status = opened != 0 ? opened : r.queryValueInfo(key.get(), "Missing", type, size);
+       return std::to_string(status) + " type " + std::to_string(type) + " size " + std::to_string(size);
+     },
+     "2 type 99 size 99"},
+
+    // A buffer too small: 234 with the size needed; type and buffer as they were.
+    {"a buffer too small",
+     [](Registry& r) {
+       RegKey key;
+       std::vector<std::uint8_t> buffer(3, 0xAA);
+       std::uint32_t type = 99;
+       std::uint32_t size = 3;
+       const RegStatus opened = key.open(r, kHklm, kScratchKey, kRead);
+       const RegStatus status = opened != 0 ? opened : r.queryValue(key.get(), "Text", type, buffer, size);
+       return std::to_string(status) + " size " + std::to_string(size) + " type " + std::to_string(type) + " buffer" +
+              hex(buffer.data(), buffer.size());
+     },
+     "234 size 4 type 99 buffer aa aa aa"},
+    {"no buffer at all",
+     [](Registry& r) {
+       RegKey key;
+       std::uint32_t type = 99;
+       std::uint32_t size = 0;
+       const RegStatus opened = key.open(r, kHklm, kScratchKey, kRead);
+       const RegStatus status = opened != 0 ? opened : r.queryValue(key.get(), "Dword", type, {}, size);
+       return std::to_string(status) + " size " + std::to_string(size);
+     },
+     "234 size 4"},
+    {"a buffer larger than the data",
+     [](Registry& r) {
+       RegKey key;
+       std::vector<std::uint8_t> buffer(6, 0xAA);
+       std::uint32_t type = 99;
+       std::uint32_t size = 6;
+       const RegStatus opened = key.open(r, kHklm, kScratchKey, kRead);
+       const RegStatus status = opened != 0 ? opened : r.queryValue(key.get(), "Text", type, buffer, size);
+       return std::to_string(status) + " size " + std::to_string(size) + " type " + std::to_string(type) + " buffer" +
+              hex(buffer.data(), buffer.size());
+     },
+     "0 size 4 type 1 buffer 61 62 63 00 aa aa"},
+
+    // Deleting a tree below an open key.
+    {"deleting a missing child",
+     [](Registry& r) {
+       RegKey parent;
+       const RegStatus opened = parent.open(r, kHklm, kScratchKey, reg_access::kAllAccess);
+       return std::to_string(opened != 0 ? opened : r.deleteKeyTree(parent.get(), "Missing"));
+     },
+     "2"},
+    {"deleting a tree takes everything below",
+     [](Registry& r) {
+       RegKey parent;
+       const RegStatus opened = parent.open(r, kHklm, kScratchKey, reg_access::kAllAccess);
+       const RegStatus status = opened != 0 ? opened : r.deleteKeyTree(parent.get(), "Tree");
+       return std::to_string(status) + ", then " + read(r, path("Tree\\Leaf"), "Where") + ", " +
+              read(r, path("Tree"), "Where");
+     },
+     "0, then status 2, status 2"},
+};
+
+}  // namespace
+
+const std::vector<ScratchValue>& registryContractState() {
+  static const std::vector<ScratchValue> state = {
+      {false, "", "Where", reg_type::kSz, utf16(std::u16string_view(u"32", 3))},
+      {true, "", "Where", reg_type::kSz, utf16(std::u16string_view(u"64", 3))},
+      {true, "Only64", "Where", reg_type::kSz, utf16(std::u16string_view(u"64", 3))},
+      {false, "", "Text", reg_type::kSz, utf16(std::u16string_view(u"abc", 4))},
+      {false, "", "NoNul", reg_type::kSz, utf16(u"ab")},
+      {false, "", "Umlauts", reg_type::kSz, utf16(std::u16string_view(u"Grüße", 6))},
+      {false, "", "Multi", reg_type::kMultiSz, utf16(std::u16string_view(u"a\0b\0", 5))},
+      {false, "", "Dword", reg_type::kDword, {0xFE, 0xFF, 0xFF, 0xFF}},
+      {false, "", "Empty", reg_type::kBinary, {}},
+      {false, "", "", reg_type::kSz, utf16(std::u16string_view(u"d", 2))},
+      {false, "Tree", "Where", reg_type::kSz, utf16(std::u16string_view(u"t", 2))},
+      {false, "Tree\\Leaf", "Where", reg_type::kSz, utf16(std::u16string_view(u"l", 2))},
+  };
+  return state;
+}
+
+void checkRegistryContract(const std::function<Registry&()>& prepare, Checker& checker) {
+  for (const RegistryCase& row : kCases) {
+    CONTRACT_CHECK_EQ(checker, row.what, row.ask(prepare()), row.expected);
+  }
+}
+
+}  // namespace ocx::contract

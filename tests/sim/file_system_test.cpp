@@ -239,7 +239,7 @@ TEST(FileSystem, OverwriteFromOutsideChangesOnlyAWritableFile) {
   auto machine = machineFrom("{}");
   const std::string registry = registryOf(*machine);
   machine->overwriteFromOutside(control);
-  machine->processes().startProcess("regsvr32 /s /u \"" + control + "\"", window_style::kMinimizedFocus, {});
+  machine->processes().startProcess("regsvr32 /s /u \"" + control + "\"", window_style::kMinimizedFocus);
   EXPECT_EQ(registryOf(*machine), registry) << "the overwritten control still unregistered itself";
 }
 

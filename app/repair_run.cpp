@@ -9,11 +9,11 @@
 
 #include "app/frm_main.h"
 #include "app/frm_main_ids.h"
-#include "app/pass_over.h"
 #include "app/repair_names.h"
 #include "app/texts.h"
 #include "fix/control_names.h"
 #include "platform/error.h"
+#include "platform/pass_over.h"
 
 namespace ocx {
 namespace {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/platform.h"
@@ -23,13 +24,33 @@ struct FixState {
   std::string NewControlVersion;
 };
 
+// How the survey sets an option box: its Value and whether it is enabled.
+struct OptionPreset {
+  int value;
+  bool enabled;
+
+  friend bool operator==(const OptionPreset&, const OptionPreset&) = default;
+};
+
+// What the survey found beyond the fix state, for the window to show. An
+// entry stays empty when its check failed or, for an option box, when the
+// survey has no reason to change what the window presets.
+struct SurveyFindings {
+  std::optional<bool> installedControlFound;
+  std::optional<bool> newControlFound;
+  std::optional<bool> typeLib20Found;
+  std::optional<bool> typeLib21Found;
+  std::optional<OptionPreset> replaceControl;
+  std::optional<OptionPreset> killRegPath;
+};
+
 class modBugfix {
  public:
   explicit modBugfix(Platform& platform) : platform_(platform) {}
 
-  // The survey run by the load sequence: fills the value labels, presets
-  // chkReplaceControl and chkKillRegPath, and establishes the fix state.
-  void SurveySystem();
+  // The survey run by the load sequence: establishes the fix state and
+  // returns what the value labels and option boxes are to show.
+  [[nodiscard]] SurveyFindings SurveySystem();
 
   // The fix state, one read and one write per text.
   [[nodiscard]] std::string WindowsInfoText() const { return state_.WindowsInfoText; }

@@ -5,7 +5,7 @@
 
 #include "app/frm_main_ids.h"
 #include "app/frm_main_layout.h"
-#include "app/pass_over.h"
+#include "platform/pass_over.h"
 
 namespace ocx::sim {
 namespace {

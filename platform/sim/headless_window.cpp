@@ -9,9 +9,6 @@
 namespace ocx::sim {
 namespace {
 
-// What a real window says when it is asked for a control it does not have.
-constexpr std::uint32_t kInvalidWindowHandle = 1400;
-
 bool canTakeFocus(ElementKind kind) {
   return kind == ElementKind::Button || kind == ElementKind::CheckBox || kind == ElementKind::ListBox;
 }
@@ -35,7 +32,8 @@ HeadlessWindow::Element& HeadlessWindow::element(ElementId id, std::string_view 
   before(operation, id);
   const auto it = elements_.find(id);
   if (it == elements_.end()) {
-    throw PlatformError(kInvalidWindowHandle, systemErrorText(kInvalidWindowHandle));
+    // What a real window says when it is asked for a control it does not have.
+    throw PlatformError(win32_error::kInvalidWindowHandle, systemErrorText(win32_error::kInvalidWindowHandle));
   }
   return it->second;
 }

@@ -281,7 +281,7 @@ std::int32_t clsOSInfo::Version() const {
 std::uint32_t clsOSInfo::readMask(bool use64BitView) {
   // Asked on every read, even when the view flag is not wanted.
   const bool is64 = Is64BitOS();
-  return is64 && use64BitView ? reg_access::kReadValues | reg_access::kWow64_64Key : reg_access::kReadValues;
+  return reg_access::forReading(is64, use64BitView);
 }
 
 RegistryValue clsOSInfo::pGetRegistryValue(RootKey hKey, const std::string& SubKey, const std::string& ValueName,

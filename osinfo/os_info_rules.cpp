@@ -5,30 +5,11 @@
 #include <limits>
 #include <string_view>
 
+#include "platform/utf8.h"
+
 namespace ocx::osinfo {
 
 namespace {
-
-bool isContinuationByte(char c) {
-  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-// Byte offset of the character with the given index (from 0), or npos.
-std::size_t characterOffset(const std::string& text, std::size_t index) {
-  std::size_t seen = 0;
-  for (std::size_t pos = 0; pos < text.size(); ++pos) {
-    if (isContinuationByte(text[pos])) continue;
-    if (seen == index) return pos;
-    ++seen;
-  }
-  return std::string::npos;
-}
-
-std::size_t characterCount(std::string_view text) {
-  std::size_t count = 0;
-  for (const char c : text) count += isContinuationByte(c) ? 0 : 1;
-  return count;
-}
 
 // The number a text begins with, as the program's Val reads it: leading
 // blanks skipped, sign, digits, fraction; 0 when no number begins it.
@@ -118,14 +99,14 @@ std::optional<std::string> textBeforeNul(const std::string& buffer) {
 }
 
 std::string firstCharacters(const std::string& text, std::size_t count) {
-  const std::size_t end = characterOffset(text, count);
+  const std::size_t end = utf8::codePointOffset(text, count);
   return end == std::string::npos ? text : text.substr(0, end);
 }
 
 std::int16_t nt4ServicePack(const std::string& csdBuffer) {
   const std::optional<std::string> text = textBeforeNul(csdBuffer);
   if (!text) return 0;
-  const std::size_t offset = characterOffset(*text, 13);
+  const std::size_t offset = utf8::codePointOffset(*text, 13);
   if (offset == std::string::npos) return 0;
   const char c = (*text)[offset];
   return c >= '0' && c <= '9' ? static_cast<std::int16_t>(c - '0') : std::int16_t{0};
@@ -305,7 +286,7 @@ std::optional<RegistryValue> registryTextValue(std::uint32_t type, std::string_v
 
 std::int32_t net10ServicePack(const std::string& versionText) {
   const std::size_t comma = versionText.rfind(',');
-  if (comma == std::string::npos || characterCount(std::string_view(versionText).substr(0, comma)) != 8) return 0;
+  if (comma == std::string::npos || utf8::codePointCount(std::string_view(versionText).substr(0, comma)) != 8) return 0;
   const double rounded = std::nearbyint(leadingNumber(std::string_view(versionText).substr(comma + 1)));
   if (rounded < std::numeric_limits<std::int32_t>::min() || rounded > std::numeric_limits<std::int32_t>::max()) {
     return 0;

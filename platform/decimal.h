@@ -1,0 +1,25 @@
+// A whole text read as a decimal number, as command lines and profiles give
+// them: an optional minus sign and digits, nothing else.
+#pragma once
+
+#include <charconv>
+#include <concepts>
+#include <optional>
+#include <string_view>
+#include <system_error>
+
+namespace ocx {
+
+// Empty when the text is not such a number or the number does not fit.
+template <std::integral Number>
+std::optional<Number> parseDecimal(std::string_view text) {
+  Number number{};
+  const char* const end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, number);
+  if (error != std::errc() || stop != end) {
+    return std::nullopt;
+  }
+  return number;
+}
+
+}  // namespace ocx

@@ -52,19 +52,13 @@ class modBugfix {
   // returns what the value labels and option boxes are to show.
   [[nodiscard]] SurveyFindings SurveySystem();
 
-  // The fix state, one read and one write per text.
+  // The fix state, one read per text.
   [[nodiscard]] std::string WindowsInfoText() const { return state_.WindowsInfoText; }
-  void WindowsInfoText(const std::string& text) { state_.WindowsInfoText = text; }
   [[nodiscard]] std::string SystemDir() const { return state_.SystemDir; }
-  void SystemDir(const std::string& text) { state_.SystemDir = text; }
   [[nodiscard]] std::string InstalledControlPath() const { return state_.InstalledControlPath; }
-  void InstalledControlPath(const std::string& text) { state_.InstalledControlPath = text; }
   [[nodiscard]] std::string InstalledControlVersion() const { return state_.InstalledControlVersion; }
-  void InstalledControlVersion(const std::string& text) { state_.InstalledControlVersion = text; }
   [[nodiscard]] std::string NewControlPath() const { return state_.NewControlPath; }
-  void NewControlPath(const std::string& text) { state_.NewControlPath = text; }
   [[nodiscard]] std::string NewControlVersion() const { return state_.NewControlVersion; }
-  void NewControlVersion(const std::string& text) { state_.NewControlVersion = text; }
 
   [[nodiscard]] const FixState& state() const { return state_; }
 

@@ -89,8 +89,6 @@ clsOSInfo::clsOSInfo(ocx::Platform& platform) : platform_(platform) {
     static_cast<void>(os.getProductInfo(mVersionInfo.majorVersion, mVersionInfo.minorVersion,
                                         mVersionInfo.servicePackMajor, mVersionInfo.servicePackMinor, mProductInfo));
   }
-
-  mNETCount = -1;
 }
 
 std::optional<std::vector<std::uint8_t>> clsOSInfo::pReadExactBinary(const char* subKey, const char* valueName,
@@ -333,7 +331,7 @@ RegistryValue clsOSInfo::pGetRegistryValue(RootKey hKey, const std::string& SubK
 }
 
 void clsOSInfo::pDetectNETFrameworks() {
-  if (mNETCount > -1) return;
+  if (mNETCount) return;
 
   struct Marker {
     std::int32_t code;

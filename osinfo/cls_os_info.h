@@ -113,7 +113,9 @@ class clsOSInfo {
   std::int16_t mLangID = 0;
   std::string mLanguage;
   std::string mToString;
-  std::int32_t mNETCount = 0;
+  // The number of .NET Frameworks found; empty until the detection has run,
+  // which the first question about them starts.
+  std::optional<std::int32_t> mNETCount;
   double mBootTime = 0;
   std::int32_t mProductInfo = 0;
   std::int32_t mNETMask = 0;

@@ -5,6 +5,7 @@
 #include <limits>
 #include <string_view>
 
+#include "platform/os_facts.h"
 #include "platform/utf8.h"
 
 namespace ocx::osinfo {
@@ -71,9 +72,9 @@ std::int32_t versionCode(std::int32_t platformId, std::int32_t major, std::int32
 std::int32_t editionCode(std::int32_t productType, std::int32_t suiteMask,
                          const std::function<std::int32_t(int)>& metric) {
   if (productType == 1) {
-    if (metric(88) != 0) return 0;
-    if (metric(87) != 0) return 7;
-    if (metric(86) != 0) return 8;
+    if (metric(system_metric::kStarter) != 0) return 0;
+    if (metric(system_metric::kMediaCenter) != 0) return 7;
+    if (metric(system_metric::kTabletPc) != 0) return 8;
     if (suiteMask & suite::kPersonal) return 1;
     return 2;
   }

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "osinfo/os_info_rules.h"
 #include "osinfo/registry_value.h"
 #include "platform/platform.h"
 
@@ -107,6 +108,10 @@ class clsOSInfo {
   // The registry access mask for reading, in the 64-bit view when asked
   // for and the system has one.
   std::uint32_t readMask(bool use64BitView);
+
+  // What Version and Edition give, by name.
+  [[nodiscard]] osinfo::Release pRelease() const;
+  [[nodiscard]] osinfo::Edition pEdition();
 
   ocx::Platform& platform_;
 

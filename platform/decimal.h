@@ -14,9 +14,11 @@ namespace ocx {
 template <std::integral Number>
 std::optional<Number> parseDecimal(std::string_view text) {
   Number number{};
-  const char* const end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, number);
-  if (error != std::errc() || stop != end) {
+  // The text's owner outlives the call, also when it is the element of a
+  // temporary that a range-for keeps alive, which cppcheck misreads.
+  // cppcheck-suppress danglingTemporaryLifetime
+  const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (error != std::errc() || stop != text.data() + text.size()) {
     return std::nullopt;
   }
   return number;

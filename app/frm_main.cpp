@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "app/pass_over.h"
+#include "app/survey_view.h"
+#include "platform/pass_over.h"
 
 namespace ocx {
 
@@ -20,7 +21,10 @@ void frmMain::Form_Load() {
   });
   passOver([&] { window.setWaitCursor(true); });
   passOver([&] { window.processPendingEvents(); });
-  passOver([&] { bugfix_.SurveySystem(); });
+  passOver([&] {
+    const SurveyFindings findings = bugfix_.SurveySystem();
+    ShowSurveyFindings(window, bugfix_.state(), findings);
+  });
   passOver([&] { window.setWaitCursor(false); });
   passOver([&] { window.processPendingEvents(); });
 }

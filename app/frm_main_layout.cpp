@@ -61,7 +61,16 @@ constexpr ElementSpec kElements[] = {
      kOn},
 };
 
-constexpr WindowLayout kLayout{texts::kWindowCaption, 10695, 9930, "Verdana", 8.25, kElements};
+constexpr WindowLayout kLayout{
+    .caption = texts::kWindowCaption,
+    .clientWidth = 10695,
+    .clientHeight = 9930,
+    .fontName = "Verdana",
+    .fontPoints = 8.25,
+    .elements = kElements,
+    .runtimeErrorPrefix = texts::kRuntimeErrorPrefix,
+    .runtimeErrorInfix = texts::kRuntimeErrorInfix,
+};
 
 }  // namespace
 

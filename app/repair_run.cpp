@@ -9,20 +9,13 @@
 
 #include "app/frm_main.h"
 #include "app/frm_main_ids.h"
-#include "app/pass_over.h"
 #include "app/repair_names.h"
 #include "app/texts.h"
 #include "fix/control_names.h"
 #include "platform/error.h"
+#include "platform/pass_over.h"
 
 namespace ocx {
-namespace {
-
-constexpr std::uint32_t kNotEnoughMemory = 8;
-constexpr std::uint32_t kInternalError = 1359;
-
-}  // namespace
-
 void frmMain::cmdGo_Click() {
   using namespace frm_main;
   WindowServices& window = platform_.window;
@@ -94,10 +87,10 @@ void frmMain::cmdGo_Click() {
     ExitApp();
   } catch (const PlatformError& error) {
     ReportFailure(error.number(), error.description());
-  } catch (const std::bad_alloc&) {
-    ReportFailure(kNotEnoughMemory, "Nicht genügend Speicher");
+  } catch (const std::bad_alloc& error) {
+    ReportFailure(failureNumber(error), texts::kNotEnoughMemory);
   } catch (const std::exception& error) {
-    ReportFailure(kInternalError, error.what());
+    ReportFailure(failureNumber(error), error.what());
   }
 }
 

@@ -4,8 +4,8 @@
 
 #include "app/frm_main.h"
 #include "app/frm_main_ids.h"
-#include "app/pass_over.h"
 #include "app/texts.h"
+#include "platform/pass_over.h"
 
 namespace ocx {
 namespace {

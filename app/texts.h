@@ -31,6 +31,11 @@ inline constexpr char kLblAdmin[] =
     "Achtung - der Bugfix kann NUR als Administrator durchgeführt werden! Wenn Sie sich nicht sicher sind, beenden "
     "Sie das Programm und starten es erneut mit Administratorenrechten!";
 
+// What the runtime says when a handler lets a failure escape, before and
+// after its number; the description follows.
+inline constexpr char kRuntimeErrorPrefix[] = "Laufzeitfehler '";
+inline constexpr char kRuntimeErrorInfix[] = "':\r\n\r\n";
+
 // Survey values.
 inline constexpr char kNotDetermined[] = "Konnte nicht ermittelt werden!";
 inline constexpr char kVersionInfix[] = " Version: ";
@@ -56,6 +61,9 @@ inline constexpr char kFailureText[] = "Es ist ein Fehler aufgetreten!";
 inline constexpr char kFailureTitle[] = "Abbruch";
 inline constexpr char kFailureLinePrefix[] = "Es ist ein Fehler aufgetreten: ";
 inline constexpr char kAbortLine[] = "Abbruch!";
+// The description of a failure for lack of memory, which cannot be asked of
+// the system at that moment.
+inline constexpr char kNotEnoughMemory[] = "Nicht genügend Speicher";
 
 // Status report.
 inline constexpr char kSelected[] = "ausgewählt";

@@ -1,5 +1,7 @@
 // The Windows program: the real services, frmMain on top of them, and the
 // message loop.
+#include <exception>
+
 #include "app/frm_main.h"
 #include "app/frm_main_ids.h"
 #include "app/frm_main_layout.h"
@@ -56,5 +58,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // nothing to run.
     MessageBoxW(nullptr, ocx::win32::widen(error.description()).c_str(), L"Ocxmedic", MB_OK | MB_ICONSTOP);
     return static_cast<int>(error.number());
+  } catch (const std::exception& error) {
+    // A fault of the program itself, such as running out of memory, that no
+    // handler could pass over.
+    MessageBoxW(nullptr, ocx::win32::widen(error.what()).c_str(), L"Ocxmedic", MB_OK | MB_ICONSTOP);
+    return static_cast<int>(ocx::failureNumber(error));
   }
 }

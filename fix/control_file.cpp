@@ -139,12 +139,11 @@ std::unique_ptr<HeldFile> modBugfix::HoldCarriedControl(const std::string& tempC
   // The temporary folder belongs to the user, the system folder does not:
   // whatever changed the copy since we wrote it must not be installed and
   // registered as a system control by a program running as administrator.
-  constexpr std::uint32_t kInvalidData = 13;
   std::unique_ptr<HeldFile> copy = platform_.files.holdFile(tempCopy);
   const std::vector<std::uint8_t> carried =
       platform_.resources.resourceBytes(control_names::kResourceType, control_names::kResourceId);
   if (copy->bytes() != carried) {
-    throw PlatformError(kInvalidData, platform_.os.systemMessage(kInvalidData));
+    throw PlatformError(win32_error::kInvalidData, platform_.os.systemMessage(win32_error::kInvalidData));
   }
   return copy;
 }

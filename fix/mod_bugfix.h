@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/platform.h"
@@ -23,27 +24,41 @@ struct FixState {
   std::string NewControlVersion;
 };
 
+// How the survey sets an option box: its Value and whether it is enabled.
+struct OptionPreset {
+  int value;
+  bool enabled;
+
+  friend bool operator==(const OptionPreset&, const OptionPreset&) = default;
+};
+
+// What the survey found beyond the fix state, for the window to show. An
+// entry stays empty when its check failed or, for an option box, when the
+// survey has no reason to change what the window presets.
+struct SurveyFindings {
+  std::optional<bool> installedControlFound;
+  std::optional<bool> newControlFound;
+  std::optional<bool> typeLib20Found;
+  std::optional<bool> typeLib21Found;
+  std::optional<OptionPreset> replaceControl;
+  std::optional<OptionPreset> killRegPath;
+};
+
 class modBugfix {
  public:
   explicit modBugfix(Platform& platform) : platform_(platform) {}
 
-  // The survey run by the load sequence: fills the value labels, presets
-  // chkReplaceControl and chkKillRegPath, and establishes the fix state.
-  void SurveySystem();
+  // The survey run by the load sequence: establishes the fix state and
+  // returns what the value labels and option boxes are to show.
+  [[nodiscard]] SurveyFindings SurveySystem();
 
-  // The fix state, one read and one write per text.
+  // The fix state, one read per text.
   [[nodiscard]] std::string WindowsInfoText() const { return state_.WindowsInfoText; }
-  void WindowsInfoText(const std::string& text) { state_.WindowsInfoText = text; }
   [[nodiscard]] std::string SystemDir() const { return state_.SystemDir; }
-  void SystemDir(const std::string& text) { state_.SystemDir = text; }
   [[nodiscard]] std::string InstalledControlPath() const { return state_.InstalledControlPath; }
-  void InstalledControlPath(const std::string& text) { state_.InstalledControlPath = text; }
   [[nodiscard]] std::string InstalledControlVersion() const { return state_.InstalledControlVersion; }
-  void InstalledControlVersion(const std::string& text) { state_.InstalledControlVersion = text; }
   [[nodiscard]] std::string NewControlPath() const { return state_.NewControlPath; }
-  void NewControlPath(const std::string& text) { state_.NewControlPath = text; }
   [[nodiscard]] std::string NewControlVersion() const { return state_.NewControlVersion; }
-  void NewControlVersion(const std::string& text) { state_.NewControlVersion = text; }
 
   [[nodiscard]] const FixState& state() const { return state_; }
 

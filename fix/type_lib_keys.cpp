@@ -15,8 +15,7 @@ bool modBugfix::TypeLibKeyExists(const char* subKey) {
     clsOSInfo info(platform_);
     // On 64-bit Windows the system's own registration lives in the 64-bit
     // view, which this 32-bit program only sees when it asks for it.
-    const std::uint32_t sam =
-        info.Is64BitOS() ? reg_access::kReadValues | reg_access::kWow64_64Key : reg_access::kReadValues;
+    const std::uint32_t sam = reg_access::forReading(info.Is64BitOS(), /*want64BitView=*/true);
     RegKey key;
     return key.open(platform_.registry, RootKey::ClassesRoot, subKey, sam) == 0;
   } catch (const std::exception&) {

@@ -89,8 +89,6 @@ clsOSInfo::clsOSInfo(ocx::Platform& platform) : platform_(platform) {
     static_cast<void>(os.getProductInfo(mVersionInfo.majorVersion, mVersionInfo.minorVersion,
                                         mVersionInfo.servicePackMajor, mVersionInfo.servicePackMinor, mProductInfo));
   }
-
-  mNETCount = -1;
 }
 
 std::optional<std::vector<std::uint8_t>> clsOSInfo::pReadExactBinary(const char* subKey, const char* valueName,
@@ -129,6 +127,10 @@ std::string clsOSInfo::ToString() {
 }
 
 std::int32_t clsOSInfo::Edition() {
+  return static_cast<std::int32_t>(pEdition());
+}
+
+osinfo::Edition clsOSInfo::pEdition() {
   return osinfo::editionCode(ProductType(), SuiteMask(),
                              [this](int index) { return platform_.os.systemMetrics(index); });
 }
@@ -151,7 +153,7 @@ bool clsOSInfo::Is64BitOS() {
 }
 
 bool clsOSInfo::IsWindowsHomeServer() const {
-  return Version() == 8 && (mVersionInfo.suiteMask & osinfo::suite::kWhServer);
+  return pRelease() == osinfo::Release::Server2003 && (mVersionInfo.suiteMask & osinfo::suite::kWhServer);
 }
 
 bool clsOSInfo::IsWindowsServer2003R2() {
@@ -184,11 +186,11 @@ std::int32_t clsOSInfo::Minor() const {
 
 std::string clsOSInfo::Name() {
   osinfo::NameFacts facts;
-  facts.version = Version();
+  facts.version = pRelease();
   facts.revision = Revision();
   facts.productType = ProductType();
   facts.suiteMask = SuiteMask();
-  facts.edition = Edition();
+  facts.edition = pEdition();
   facts.serverR2 = IsWindowsServer2003R2();
   facts.productInfo = ProductInfo();
   return osinfo::windowsName(facts);
@@ -274,6 +276,10 @@ std::int32_t clsOSInfo::SuiteMask() const {
 }
 
 std::int32_t clsOSInfo::Version() const {
+  return static_cast<std::int32_t>(pRelease());
+}
+
+osinfo::Release clsOSInfo::pRelease() const {
   return osinfo::versionCode(mVersionInfo.platformId, mVersionInfo.majorVersion, mVersionInfo.minorVersion,
                              mVersionInfo.productType);
 }
@@ -281,7 +287,7 @@ std::int32_t clsOSInfo::Version() const {
 std::uint32_t clsOSInfo::readMask(bool use64BitView) {
   // Asked on every read, even when the view flag is not wanted.
   const bool is64 = Is64BitOS();
-  return is64 && use64BitView ? reg_access::kReadValues | reg_access::kWow64_64Key : reg_access::kReadValues;
+  return reg_access::forReading(is64, use64BitView);
 }
 
 RegistryValue clsOSInfo::pGetRegistryValue(RootKey hKey, const std::string& SubKey, const std::string& ValueName,
@@ -333,7 +339,7 @@ RegistryValue clsOSInfo::pGetRegistryValue(RootKey hKey, const std::string& SubK
 }
 
 void clsOSInfo::pDetectNETFrameworks() {
-  if (mNETCount > -1) return;
+  if (mNETCount) return;
 
   struct Marker {
     std::int32_t code;
@@ -381,11 +387,12 @@ void clsOSInfo::pAddNETFramework(std::int32_t Index, std::int32_t VersionCode) {
 void clsOSInfo::pGetNET10Info(NETFrameworkInfo& info) {
   info.VersionCode = net_framework::kV10;
   // Media Center and Tablet PC brought 1.0 as a component of their own.
-  const std::int32_t edition = Edition();
-  const std::string key = edition == 7 || edition == 8 ? "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\"
-                                                         "{FDC11A6F-17D1-48f9-9EA3-9051954BAA24}"
-                                                       : "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\"
-                                                         "{78705f0d-e8db-4b2d-8193-982bdda15ecd}";
+  const osinfo::Edition edition = pEdition();
+  const std::string key = edition == osinfo::Edition::MediaCenter || edition == osinfo::Edition::TabletPc
+                              ? "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\"
+                                "{FDC11A6F-17D1-48f9-9EA3-9051954BAA24}"
+                              : "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\"
+                                "{78705f0d-e8db-4b2d-8193-982bdda15ecd}";
   const std::string version =
       pGetRegistryValue(RootKey::LocalMachine, key, "Version", "0").asText().value_or(std::string());
   info.ServicePack = osinfo::net10ServicePack(version);
@@ -396,7 +403,7 @@ void clsOSInfo::pGetNET11Info(NETFrameworkInfo& info) {
   info.VersionCode = net_framework::kV11;
   const RegistryValue sp = pGetRegistryValue(RootKey::LocalMachine, kNetSetupKey + std::string("v1.1.4322"), "SP", 0);
   info.ServicePack = sp.asWholeNumber().value_or(info.ServicePack);
-  info.VersionString = osinfo::net11VersionString(Version(), ServicePackMajor(), info.ServicePack);
+  info.VersionString = osinfo::net11VersionString(pRelease(), ServicePackMajor(), info.ServicePack);
 }
 
 void clsOSInfo::pGetNET20Info(NETFrameworkInfo& info) {

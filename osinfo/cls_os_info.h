@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "osinfo/os_info_rules.h"
 #include "osinfo/registry_value.h"
 #include "platform/platform.h"
 
@@ -108,12 +109,18 @@ class clsOSInfo {
   // for and the system has one.
   std::uint32_t readMask(bool use64BitView);
 
+  // What Version and Edition give, by name.
+  [[nodiscard]] osinfo::Release pRelease() const;
+  [[nodiscard]] osinfo::Edition pEdition();
+
   ocx::Platform& platform_;
 
   std::int16_t mLangID = 0;
   std::string mLanguage;
   std::string mToString;
-  std::int32_t mNETCount = 0;
+  // The number of .NET Frameworks found; empty until the detection has run,
+  // which the first question about them starts.
+  std::optional<std::int32_t> mNETCount;
   double mBootTime = 0;
   std::int32_t mProductInfo = 0;
   std::int32_t mNETMask = 0;

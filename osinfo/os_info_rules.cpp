@@ -5,30 +5,12 @@
 #include <limits>
 #include <string_view>
 
+#include "platform/os_facts.h"
+#include "platform/utf8.h"
+
 namespace ocx::osinfo {
 
 namespace {
-
-bool isContinuationByte(char c) {
-  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-// Byte offset of the character with the given index (from 0), or npos.
-std::size_t characterOffset(const std::string& text, std::size_t index) {
-  std::size_t seen = 0;
-  for (std::size_t pos = 0; pos < text.size(); ++pos) {
-    if (isContinuationByte(text[pos])) continue;
-    if (seen == index) return pos;
-    ++seen;
-  }
-  return std::string::npos;
-}
-
-std::size_t characterCount(std::string_view text) {
-  std::size_t count = 0;
-  for (const char c : text) count += isContinuationByte(c) ? 0 : 1;
-  return count;
-}
 
 // The number a text begins with, as the program's Val reads it: leading
 // blanks skipped, sign, digits, fraction; 0 when no number begins it.
@@ -63,48 +45,47 @@ std::string withPattern(std::int32_t number, const char* before) {
 
 }  // namespace
 
-std::int32_t versionCode(std::int32_t platformId, std::int32_t major, std::int32_t minor, std::int32_t productType) {
+Release versionCode(std::int32_t platformId, std::int32_t major, std::int32_t minor, std::int32_t productType) {
   const bool workstation = productType == 1;
   if (platformId == 1 && major == 4) {
-    if (minor == 0) return 1;
-    if (minor == 10) return 2;
-    if (minor == 90) return 3;
-    return 0;
+    if (minor == 0) return Release::Windows95;
+    if (minor == 10) return Release::Windows98;
+    if (minor == 90) return Release::WindowsMe;
+    return Release::Unlisted;
   }
-  if (platformId != 2) return 0;
-  if (major == 3 && minor == 51) return 4;
-  if (major == 4) return 5;
+  if (platformId != 2) return Release::Unlisted;
+  if (major == 3 && minor == 51) return Release::Nt351;
+  if (major == 4) return Release::Nt4;
   if (major == 5) {
-    if (minor == 0) return 6;
-    if (minor == 1) return 7;
-    if (minor == 2) return workstation ? 7 : 8;
-    return 0;
+    if (minor == 0) return Release::Windows2000;
+    if (minor == 1) return Release::WindowsXp;
+    if (minor == 2) return workstation ? Release::WindowsXp : Release::Server2003;
+    return Release::Unlisted;
   }
   if (major == 6) {
-    if (minor == 0) return workstation ? 9 : 10;
-    if (minor == 1) return workstation ? 11 : 12;
+    if (minor == 0) return workstation ? Release::Vista : Release::Server2008;
+    if (minor == 1) return workstation ? Release::Windows7 : Release::Server2008R2;
   }
-  return 0;
+  return Release::Unlisted;
 }
 
-std::int32_t editionCode(std::int32_t productType, std::int32_t suiteMask,
-                         const std::function<std::int32_t(int)>& metric) {
+Edition editionCode(std::int32_t productType, std::int32_t suiteMask, const std::function<std::int32_t(int)>& metric) {
   if (productType == 1) {
-    if (metric(88) != 0) return 0;
-    if (metric(87) != 0) return 7;
-    if (metric(86) != 0) return 8;
-    if (suiteMask & suite::kPersonal) return 1;
-    return 2;
+    if (metric(system_metric::kStarter) != 0) return Edition::Starter;
+    if (metric(system_metric::kMediaCenter) != 0) return Edition::MediaCenter;
+    if (metric(system_metric::kTabletPc) != 0) return Edition::TabletPc;
+    if (suiteMask & suite::kPersonal) return Edition::Home;
+    return Edition::Professional;
   }
   if (productType == 2 || productType == 3) {
-    if (suiteMask & suite::kWhServer) return 9;
-    if (suiteMask & suite::kEnterprise) return 4;
-    if (suiteMask & suite::kDatacenter) return 5;
-    if (suiteMask & suite::kBlade) return 6;
-    if (suiteMask & (suite::kSmallBusiness | suite::kSmallBusinessRestricted)) return 10;
-    return 3;
+    if (suiteMask & suite::kWhServer) return Edition::HomeServer;
+    if (suiteMask & suite::kEnterprise) return Edition::Enterprise;
+    if (suiteMask & suite::kDatacenter) return Edition::Datacenter;
+    if (suiteMask & suite::kBlade) return Edition::Blade;
+    if (suiteMask & (suite::kSmallBusiness | suite::kSmallBusinessRestricted)) return Edition::SmallBusiness;
+    return Edition::Server;
   }
-  return 0;
+  return Edition::Starter;
 }
 
 std::int32_t revisionOf(std::int32_t platformId, std::int32_t buildNumber) {
@@ -118,14 +99,14 @@ std::optional<std::string> textBeforeNul(const std::string& buffer) {
 }
 
 std::string firstCharacters(const std::string& text, std::size_t count) {
-  const std::size_t end = characterOffset(text, count);
+  const std::size_t end = utf8::codePointOffset(text, count);
   return end == std::string::npos ? text : text.substr(0, end);
 }
 
 std::int16_t nt4ServicePack(const std::string& csdBuffer) {
   const std::optional<std::string> text = textBeforeNul(csdBuffer);
   if (!text) return 0;
-  const std::size_t offset = characterOffset(*text, 13);
+  const std::size_t offset = utf8::codePointOffset(*text, 13);
   if (offset == std::string::npos) return 0;
   const char c = (*text)[offset];
   return c >= '0' && c <= '9' ? static_cast<std::int16_t>(c - '0') : std::int16_t{0};
@@ -173,24 +154,24 @@ std::string windowsName(const NameFacts& f) {
   const auto has = [&](std::int32_t bit) { return (f.suiteMask & bit) != 0; };
   std::string name = "Microsoft Windows";
   switch (f.version) {
-    case 1:
+    case Release::Windows95:
       name += " 95";
       if (f.revision == 1111) name += " OSR 2";
       break;
-    case 2:
+    case Release::Windows98:
       name += " 98";
       break;
-    case 3:
+    case Release::WindowsMe:
       name += " Me";
       break;
-    case 4:
+    case Release::Nt351:
       if (f.productType == 1) {
         name += " NT 3.51 Workstation";
       } else if (f.productType == 2 || f.productType == 3) {
         name += " NT 3.51 Server";
       }
       break;
-    case 5:
+    case Release::Nt4:
       if (f.productType == 1) {
         name += " NT Workstation 4.0";
       } else {
@@ -198,7 +179,7 @@ std::string windowsName(const NameFacts& f) {
         if (has(suite::kEnterprise)) name += " Enterprise Edition";
       }
       break;
-    case 6:
+    case Release::Windows2000:
       name += " 2000";
       if (f.productType == 1) {
         name += " Professional";
@@ -210,15 +191,15 @@ std::string windowsName(const NameFacts& f) {
         name += " Server";
       }
       break;
-    case 7:
+    case Release::WindowsXp:
       name += " XP";
       if (has(suite::kEmbeddedNt)) {
         name += " Embedded";
-      } else if (f.edition == 7) {
+      } else if (f.edition == Edition::MediaCenter) {
         name += " Media Center Edition";
-      } else if (f.edition == 8) {
+      } else if (f.edition == Edition::TabletPc) {
         name += " Tablet PC Edition";
-      } else if (f.edition == 0) {
+      } else if (f.edition == Edition::Starter) {
         name += " Starter Edition";
       } else if (has(suite::kPersonal)) {
         name += " Home Edition";
@@ -226,7 +207,7 @@ std::string windowsName(const NameFacts& f) {
         name += " Professional";
       }
       break;
-    case 8:
+    case Release::Server2003:
       if (has(suite::kStorageServer)) {
         name += " Storage Server 2003";
       } else if (has(suite::kWhServer)) {
@@ -248,17 +229,17 @@ std::string windowsName(const NameFacts& f) {
       // Home Server is built on 2003 R2 but does not carry the name.
       if (f.serverR2 && !has(suite::kWhServer)) name += " R2";
       break;
-    case 9:
+    case Release::Vista:
       name += " Vista " + productInfoText(f.productInfo);
       break;
-    case 10:
+    case Release::Server2008:
       name +=
           f.productInfo == kProductWebServer ? " Web Server 2008 " : " Server 2008 " + productInfoText(f.productInfo);
       break;
-    case 11:
+    case Release::Windows7:
       name += " 7 " + productInfoText(f.productInfo);
       break;
-    case 12:
+    case Release::Server2008R2:
       name += f.productInfo == kProductWebServer ? " Web Server 2008 R2"
                                                  : " Server 2008 R2 " + productInfoText(f.productInfo);
       break;
@@ -305,7 +286,7 @@ std::optional<RegistryValue> registryTextValue(std::uint32_t type, std::string_v
 
 std::int32_t net10ServicePack(const std::string& versionText) {
   const std::size_t comma = versionText.rfind(',');
-  if (comma == std::string::npos || characterCount(std::string_view(versionText).substr(0, comma)) != 8) return 0;
+  if (comma == std::string::npos || utf8::codePointCount(std::string_view(versionText).substr(0, comma)) != 8) return 0;
   const double rounded = std::nearbyint(leadingNumber(std::string_view(versionText).substr(comma + 1)));
   if (rounded < std::numeric_limits<std::int32_t>::min() || rounded > std::numeric_limits<std::int32_t>::max()) {
     return 0;
@@ -319,10 +300,9 @@ std::string net10VersionString(std::int32_t servicePack) {
   return kBuilds[static_cast<std::size_t>(servicePack)];
 }
 
-std::string net11VersionString(std::int32_t windowsVersion, std::int16_t windowsServicePack,
-                               std::int32_t netServicePack) {
-  if (windowsVersion == 8 && windowsServicePack == 2) return "1.1.4322.2375";
-  if (windowsVersion == 8 && windowsServicePack == 1) return "1.1.4322.2300";
+std::string net11VersionString(Release windowsVersion, std::int16_t windowsServicePack, std::int32_t netServicePack) {
+  if (windowsVersion == Release::Server2003 && windowsServicePack == 2) return "1.1.4322.2375";
+  if (windowsVersion == Release::Server2003 && windowsServicePack == 1) return "1.1.4322.2300";
   if (netServicePack == 1) return "1.1.4322.2032";
   return "1.1.4322.573";
 }

@@ -28,13 +28,45 @@ inline constexpr std::int32_t kWhServer = 0x8000;
 
 inline constexpr std::int32_t kProductWebServer = 0x11;
 
-// The release code of the `Version` table; 0 for anything not listed.
-std::int32_t versionCode(std::int32_t platformId, std::int32_t major, std::int32_t minor, std::int32_t productType);
+// The release codes that `Version` gives.
+enum class Release : std::int32_t {
+  Unlisted = 0,
+  Windows95 = 1,
+  Windows98 = 2,
+  WindowsMe = 3,
+  Nt351 = 4,
+  Nt4 = 5,
+  Windows2000 = 6,
+  WindowsXp = 7,
+  Server2003 = 8,
+  Vista = 9,
+  Server2008 = 10,
+  Windows7 = 11,
+  Server2008R2 = 12,
+};
 
-// The edition code. `metric` is GetSystemMetrics, asked only as far as the
+// The edition codes that `Edition` gives. Starter also stands for a product
+// type that is neither workstation nor server.
+enum class Edition : std::int32_t {
+  Starter = 0,
+  Home = 1,
+  Professional = 2,
+  Server = 3,
+  Enterprise = 4,
+  Datacenter = 5,
+  Blade = 6,
+  MediaCenter = 7,
+  TabletPc = 8,
+  HomeServer = 9,
+  SmallBusiness = 10,
+};
+
+// The release of the `Version` table; Unlisted for anything not listed.
+Release versionCode(std::int32_t platformId, std::int32_t major, std::int32_t minor, std::int32_t productType);
+
+// The edition. `metric` is GetSystemMetrics, asked only as far as the
 // decision needs it.
-std::int32_t editionCode(std::int32_t productType, std::int32_t suiteMask,
-                         const std::function<std::int32_t(int)>& metric);
+Edition editionCode(std::int32_t productType, std::int32_t suiteMask, const std::function<std::int32_t(int)>& metric);
 
 // The build as `Revision` gives it: on Windows 95, 98 and Me the high word of
 // the build number is not part of the build.
@@ -55,11 +87,11 @@ std::string productInfoText(std::int32_t productInfo);
 
 // What the product name is built from, as the object's members give it.
 struct NameFacts {
-  std::int32_t version = 0;
+  Release version = Release::Unlisted;
   std::int32_t revision = 0;
   std::int32_t productType = 0;
   std::int32_t suiteMask = 0;  // widened with its sign
-  std::int32_t edition = 0;
+  Edition edition = Edition::Starter;
   bool serverR2 = false;
   std::int32_t productInfo = 0;
 };
@@ -82,7 +114,6 @@ std::int32_t net10ServicePack(const std::string& versionText);
 std::string net10VersionString(std::int32_t servicePack);
 
 // .NET 1.1 ships with Windows Server 2003 in a build of its own.
-std::string net11VersionString(std::int32_t windowsVersion, std::int16_t windowsServicePack,
-                               std::int32_t netServicePack);
+std::string net11VersionString(Release windowsVersion, std::int16_t windowsServicePack, std::int32_t netServicePack);
 
 }  // namespace ocx::osinfo

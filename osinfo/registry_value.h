@@ -25,18 +25,6 @@ class RegistryValue {
   RegistryValue(Texts texts) : value_(std::move(texts)) {}
   RegistryValue(Bytes bytes) : value_(std::move(bytes)) {}
 
-  [[nodiscard]] bool isEmpty() const { return std::holds_alternative<std::monostate>(value_); }
-  [[nodiscard]] bool isText() const { return std::holds_alternative<std::string>(value_); }
-  [[nodiscard]] bool isTexts() const { return std::holds_alternative<Texts>(value_); }
-  [[nodiscard]] bool isInteger() const { return std::holds_alternative<std::int32_t>(value_); }
-  [[nodiscard]] bool isBytes() const { return std::holds_alternative<Bytes>(value_); }
-
-  // The stored alternative; nullptr when the value is of another kind.
-  [[nodiscard]] const std::string* text() const { return std::get_if<std::string>(&value_); }
-  [[nodiscard]] const Texts* texts() const { return std::get_if<Texts>(&value_); }
-  [[nodiscard]] const std::int32_t* integer() const { return std::get_if<std::int32_t>(&value_); }
-  [[nodiscard]] const Bytes* bytes() const { return std::get_if<Bytes>(&value_); }
-
   // A number as itself, a numeric text as its number (a fraction rounded
   // half to even); nothing for anything else, including a number too large
   // for 32 bits.
@@ -48,6 +36,9 @@ class RegistryValue {
   friend bool operator==(const RegistryValue&, const RegistryValue&) = default;
 
  private:
+  [[nodiscard]] const std::string* text() const { return std::get_if<std::string>(&value_); }
+  [[nodiscard]] const std::int32_t* integer() const { return std::get_if<std::int32_t>(&value_); }
+
   std::variant<std::monostate, std::string, Texts, std::int32_t, Bytes> value_;
 };
 

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -18,12 +20,16 @@ inline constexpr std::uint32_t kFileNotFound = 2;
 inline constexpr std::uint32_t kPathNotFound = 3;
 inline constexpr std::uint32_t kAccessDenied = 5;
 inline constexpr std::uint32_t kInvalidHandle = 6;
+inline constexpr std::uint32_t kNotEnoughMemory = 8;
+inline constexpr std::uint32_t kInvalidData = 13;
 inline constexpr std::uint32_t kSharingViolation = 32;
 inline constexpr std::uint32_t kFileExists = 80;
 inline constexpr std::uint32_t kInvalidParameter = 87;
 inline constexpr std::uint32_t kDiskFull = 112;
 inline constexpr std::uint32_t kAlreadyExists = 183;
 inline constexpr std::uint32_t kMoreData = 234;
+inline constexpr std::uint32_t kKeyDeleted = 1018;
+inline constexpr std::uint32_t kInternalError = 1359;
 inline constexpr std::uint32_t kInvalidWindowHandle = 1400;
 inline constexpr std::uint32_t kResourceTypeNotFound = 1813;
 inline constexpr std::uint32_t kResourceNameNotFound = 1814;
@@ -41,5 +47,18 @@ class PlatformError : public std::runtime_error {
   std::uint32_t number_;
   std::string description_;
 };
+
+// The Win32 error number that an exception stands for when it is shown as a
+// failure: its own for a PlatformError; running out of memory is what
+// Windows calls it; anything else is a fault of the program itself.
+inline std::uint32_t failureNumber(const std::exception& error) noexcept {
+  if (const auto* platform = dynamic_cast<const PlatformError*>(&error)) {
+    return platform->number();
+  }
+  if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) {
+    return win32_error::kNotEnoughMemory;
+  }
+  return win32_error::kInternalError;
+}
 
 }  // namespace ocx

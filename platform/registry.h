@@ -44,6 +44,12 @@ inline constexpr std::uint32_t kReadValues = 0x19;
 // A view flag, not a right: open in the 64-bit view of a 64-bit Windows.
 inline constexpr std::uint32_t kWow64_64Key = 0x100;
 inline constexpr std::uint32_t kAllAccess = 0xF003F;
+
+// Reading rights, in the 64-bit view when the system is 64-bit and that view
+// is wanted; a 32-bit system has only the one view.
+constexpr std::uint32_t forReading(bool is64BitSystem, bool want64BitView) {
+  return is64BitSystem && want64BitView ? kReadValues | kWow64_64Key : kReadValues;
+}
 }  // namespace reg_access
 
 namespace reg_type {

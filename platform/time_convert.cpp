@@ -47,15 +47,6 @@ static_assert(static_cast<std::uint64_t>(-kFileTimeEpochDays) * kSecondsPerDay *
                   116444736000000000ull,
               "1970-01-01 is FILETIME 116444736000000000");
 
-constexpr bool isLeapYear(std::int64_t year) {
-  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-constexpr int daysInMonth(std::int64_t year, int month) {
-  constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
-}
-
 std::int64_t floorDiv(std::int64_t value, std::int64_t divisor) {
   std::int64_t quotient = value / divisor;
   if ((value % divisor != 0) && ((value < 0) != (divisor < 0))) --quotient;

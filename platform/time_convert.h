@@ -16,6 +16,13 @@ namespace ocx {
 
 using FileTime = std::uint64_t;
 
+// The days of a month (1 to 12) of the Gregorian calendar.
+constexpr int daysInMonth(std::int64_t year, int month) {
+  constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
 // FileTimeToSystemTime: fails for times at or beyond 2^63.
 bool FileTimeToSystemTime(FileTime fileTime, SystemTime& systemTime);
 

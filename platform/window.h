@@ -89,6 +89,10 @@ struct WindowLayout {
   std::string_view fontName;
   double fontPoints;
   std::span<const ElementSpec> elements;
+  // What the runtime says when a handler lets a failure escape, around its
+  // number: prefix, number, infix, description.
+  std::string_view runtimeErrorPrefix;
+  std::string_view runtimeErrorInfix;
 };
 
 // "lblSysInfoText(5)" for group members, the plain name otherwise.

@@ -1,11 +1,12 @@
 #include "app/sim/user_actions.h"
 
-#include <charconv>
+#include <optional>
 #include <string_view>
 
 #include "app/frm_main_ids.h"
 #include "app/frm_main_layout.h"
-#include "app/pass_over.h"
+#include "platform/decimal.h"
+#include "platform/pass_over.h"
 
 namespace ocx::sim {
 namespace {
@@ -19,13 +20,12 @@ const ElementSpec& elementOf(std::string_view name, std::initializer_list<Elemen
 }
 
 int numberIn(std::string_view text, int low, int high, std::string_view action) {
-  int number = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-  if (error != std::errc() || end != text.data() + text.size() || number < low || number > high) {
+  const std::optional<int> number = parseDecimal<int>(text);
+  if (!number || *number < low || *number > high) {
     throw CommandLineError("value out of range in " + std::string(action) + ": " + std::string(text) + " (allowed " +
                            std::to_string(low) + " to " + std::to_string(high) + ")");
   }
-  return number;
+  return *number;
 }
 
 // "NAME=V" of set: and enable:.

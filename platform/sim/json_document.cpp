@@ -1,6 +1,7 @@
 #include "platform/sim/json_document.h"
 
 #include "platform/sim/text_codec.h"
+#include "platform/utf8.h"
 
 namespace ocx::sim {
 
@@ -34,7 +35,7 @@ class JsonScanner {
     if (text_[pos_] == '\n') {
       ++position_.line;
       position_.column = 1;
-    } else if ((static_cast<unsigned char>(text_[pos_]) & 0xC0) != 0x80) {
+    } else if (!utf8::isContinuationByte(text_[pos_])) {
       ++position_.column;
     }
     ++pos_;
@@ -43,7 +44,7 @@ class JsonScanner {
   // Columns count characters: a continuation byte does not start one.
   void advanceChar() {
     advance();
-    while (pos_ < text_.size() && (static_cast<unsigned char>(text_[pos_]) & 0xC0) == 0x80) {
+    while (pos_ < text_.size() && utf8::isContinuationByte(text_[pos_])) {
       ++pos_;
     }
   }

@@ -1,14 +1,15 @@
 #include "platform/sim/profile.h"
 
 #include <algorithm>
-#include <charconv>
 #include <filesystem>
 
+#include "platform/decimal.h"
 #include "platform/sim/json_document.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/reg_text.h"
 #include "platform/sim/text_codec.h"
 #include "platform/sim/win_path.h"
+#include "platform/time_convert.h"
 
 namespace ocx::sim {
 
@@ -20,28 +21,14 @@ using nlohmann::json;
 // sensibly hold.
 constexpr std::uint64_t kMaxPayloadSize = 256ull * 1024 * 1024;
 
-std::size_t characterCount(std::string_view text) {
+// Windows measures its buffers in UTF-16 units.
+std::size_t utf16UnitCount(std::string_view text) {
   return utf8ToUtf16(text).size();
 }
 
 bool isAbsoluteDrivePath(std::string_view path) {
   return path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) != 0 && path[1] == ':' &&
          (path[2] == '\\' || path[2] == '/');
-}
-
-std::optional<std::int64_t> parseInteger(std::string_view text) {
-  std::int64_t number = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-  if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
-    return std::nullopt;
-  }
-  return number;
-}
-
-int daysInMonth(int year, int month) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : kDays[month - 1];
 }
 
 std::optional<SystemTime> parseLocalTime(std::string_view text) {
@@ -53,7 +40,7 @@ std::optional<SystemTime> parseLocalTime(std::string_view text) {
     if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
       return -1;
     }
-    return static_cast<int>(*parseInteger(digits));
+    return static_cast<int>(*parseDecimal<std::int64_t>(digits));
   };
   SystemTime time{field(0, 4), field(5, 2), field(8, 2), field(11, 2), field(14, 2), field(17, 2), 0};
   if (time.year < 1601 || time.month < 1 || time.month > 12 || time.day < 1 ||
@@ -185,7 +172,7 @@ class ProfileReader {
       failValue(at, nameOf(at) + " must be a text");
     }
     std::string result = value.get<std::string>();
-    if (characterCount(result) > maxChars) {
+    if (utf16UnitCount(result) > maxChars) {
       failValue(at, nameOf(at) + " may hold at most " + std::to_string(maxChars) + " characters");
     }
     return result;
@@ -286,7 +273,7 @@ class ProfileReader {
       } else if (key == "metrics") {
         for (const auto& index : keysInTextOrder(k, object(k, v))) {
           const std::string metricAt = JsonDocument::child(k, index);
-          const auto number = parseInteger(index);
+          const auto number = parseDecimal<std::int64_t>(index);
           if (!number || *number < INT32_MIN || *number > INT32_MAX) {
             failKey(metricAt, "a metric is named by its number, such as \"86\"");
           }
@@ -326,7 +313,7 @@ class ProfileReader {
     config_.folders.clear();
     for (const auto& key : keysInTextOrder(at, object(at, value))) {
       const std::string k = JsonDocument::child(at, key);
-      const auto number = parseInteger(key);
+      const auto number = parseDecimal<std::int64_t>(key);
       if (!number || *number < INT32_MIN || *number > INT32_MAX) {
         failKey(k, "a folder is named by its CSIDL number, such as \"36\"");
       }

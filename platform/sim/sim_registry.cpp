@@ -9,7 +9,6 @@ namespace ocx::sim {
 
 namespace {
 
-constexpr std::uint32_t kKeyDeleted = 1018;
 // KEY_READ and the two view flags: what a user without administrator rights
 // may still ask for below the machine-wide roots.
 constexpr std::uint32_t kUserAllowed = 0x20019 | 0x100 | 0x200;
@@ -110,7 +109,7 @@ RegStatus SimRegistry::openSubKey(RegHandle parent, const std::string& subKey, s
     return win32_error::kInvalidHandle;
   }
   if (open_key->node->deleted()) {
-    return kKeyDeleted;
+    return win32_error::kKeyDeleted;
   }
   const RootKey root = open_key->root;
   return open(root, joinPath(open_key->path, throughAnsi(subKey)), sam, key);
@@ -126,7 +125,7 @@ RegStatus SimRegistry::readValue(RegHandle key, const std::string& name, std::ui
     return static_cast<RegStatus>(*fault);
   }
   if (open_key->node->deleted()) {
-    return kKeyDeleted;
+    return win32_error::kKeyDeleted;
   }
   if ((open_key->sam & reg_access::kQueryValue) == 0) {
     return win32_error::kAccessDenied;
@@ -195,7 +194,7 @@ RegStatus SimRegistry::deleteKeyTree(RegHandle parent, const std::string& child)
     return static_cast<RegStatus>(*fault);
   }
   if (open_key->node->deleted()) {
-    return kKeyDeleted;
+    return win32_error::kKeyDeleted;
   }
   const std::string physical = physicalPath(root, path, open_key->view64);
   if (!store_.find(root, physical)) {

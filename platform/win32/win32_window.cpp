@@ -13,11 +13,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"OcxmedicMainWindow";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // fixed size, close box only
 
-// What the runtime says when a handler lets an error escape; the program
-// then ends, as a program without its own error handling would.
-constexpr char kRuntimeErrorPrefix[] = "Laufzeitfehler '";
-constexpr char kRuntimeErrorInfix[] = "':\r\n\r\n";
-
 COLORREF colourOf(TextColour colour) {
   switch (colour) {
     case TextColour::Desktop:
@@ -311,15 +306,23 @@ LRESULT Win32Window::onControlColour(HDC dc, HWND control) {
 }
 
 void Win32Window::runHandler(const std::function<void()>& handler) {
-  // No exception may cross the window manager's frames on the stack.
+  // No exception may cross the window manager's frames on the stack. The
+  // program then ends, as a program without its own error handling would.
+  const auto runtimeError = [&](std::uint32_t number, const std::string& description) {
+    std::string text(layout_.runtimeErrorPrefix);
+    text += std::to_string(number);
+    text += layout_.runtimeErrorInfix;
+    text += description;
+    return text;
+  };
   std::string report;
   try {
     handler();
     return;
   } catch (const PlatformError& error) {
-    report = kRuntimeErrorPrefix + std::to_string(error.number()) + kRuntimeErrorInfix + error.description();
+    report = runtimeError(error.number(), error.description());
   } catch (const std::exception& error) {
-    report = kRuntimeErrorPrefix + std::to_string(ERROR_GEN_FAILURE) + kRuntimeErrorInfix + error.what();
+    report = runtimeError(failureNumber(error), error.what());
   }
   MessageBoxW(hwnd_, widen(report).c_str(), widen(layout_.caption).c_str(), MB_OK | MB_ICONSTOP);
   ExitProcess(1);

@@ -28,7 +28,8 @@ constexpr std::array<ElementSpec, 5> kElements = {{
      TextColour::Default, 700, 0, true},
 }};
 
-constexpr WindowLayout kLayout = {"Vertragsfenster", 4800, 3600, "Verdana", 8.25, kElements};
+constexpr WindowLayout kLayout = {"Vertragsfenster",  4800,        3600, "Verdana", 8.25, kElements,
+                                  "Laufzeitfehler '", "':\r\n\r\n"};
 
 struct WindowCase {
   const char* what;

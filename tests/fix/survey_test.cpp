@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/frm_main_ids.h"
+#include "app/survey_view.h"
 #include "fix/mod_bugfix.h"
 #include "osinfo/cls_os_info.h"
 #include "platform/error.h"
@@ -73,7 +74,8 @@ TEST_P(SurveyScenario, FillsLabelsFixStateAndOptions) {
     copyThereWhilePending = sim.machine().files().findFirstFile(kTempCopy);
     EXPECT_EQ(fix.NewControlPath(), "");
   });
-  fix.SurveySystem();
+  const SurveyFindings findings = fix.SurveySystem();
+  ShowSurveyFindings(w, fix.state(), findings);
 
   EXPECT_EQ(w.caption(lblSysInfoText(0)), clsOSInfo(sim.platform()).Name() + s.windowsTail);
   EXPECT_EQ(w.caption(lblSysInfoText(0)), fix.WindowsInfoText());
@@ -123,7 +125,9 @@ TEST(SurveySystem, PassesOverAFailingLabelAndGoesOn) {
     sim.window().setOperationHook([&](std::string_view op, ElementId id) {
       if (op == "setCaption" && id == lblSysInfoText(failing)) throw PlatformError(1400, "Ungültiges Fensterhandle.");
     });
-    modBugfix(sim.platform()).SurveySystem();
+    modBugfix fix(sim.platform());
+    const SurveyFindings findings = fix.SurveySystem();
+    ShowSurveyFindings(sim.window(), fix.state(), findings);
     for (const int index : frm_main::kSysInfoIndices) {
       EXPECT_EQ(sim.window().caption(lblSysInfoText(index)) == "?", index == failing) << index;
     }

@@ -77,8 +77,8 @@ TEST(ElementRect, RejectsAContainerThatIsNotInTheLayout) {
   const ElementSpec loopB{2, "b", -1, ElementKind::Frame, 1, "", 0, 0, 10, 10, 1, TextColour::Default, 400, 0, true};
   const ElementSpec orphanOnly[] = {orphan};
   const ElementSpec loop[] = {loopA, loopB};
-  const WindowLayout withOrphan{"", 100, 100, "Verdana", 8.25, orphanOnly};
-  const WindowLayout withLoop{"", 100, 100, "Verdana", 8.25, loop};
+  const WindowLayout withOrphan{"", 100, 100, "Verdana", 8.25, orphanOnly, "", ""};
+  const WindowLayout withLoop{"", 100, 100, "Verdana", 8.25, loop, "", ""};
   EXPECT_THROW(static_cast<void>(elementRect(withOrphan, orphan, 96)), std::invalid_argument);
   EXPECT_THROW(static_cast<void>(elementRect(withLoop, loopA, 96)), std::invalid_argument);
 }

@@ -16,7 +16,7 @@ constexpr int kBold = 700;
 constexpr bool kOn = true;
 
 // In tab order. Elements inside a frame are positioned relative to it.
-constexpr ElementSpec kElements[] = {
+constexpr DesignedElement kElements[] = {
     // id, name, index, kind, container, caption, left, top, width, height, tab, colour, weight, value, enabled
     {cmdGo, "cmdGo", -1, Button, kWindowItself, texts::kCmdGo, 8205, 6165, 2250, 480, 0, Default, kRegular, 0, kOn},
     {frameStatus, "frameStatus", -1, Frame, kWindowItself, texts::kFrameStatus, 120, 6735, 10455, 1935, 1, Default,
@@ -78,13 +78,13 @@ const WindowLayout& layout() {
   return kLayout;
 }
 
-const ElementSpec* findElement(ElementId id) {
-  const auto it = std::ranges::find(kElements, id, &ElementSpec::id);
+const DesignedElement* findElement(ElementId id) {
+  const auto it = std::ranges::find(kElements, id, &DesignedElement::id);
   return it == std::end(kElements) ? nullptr : &*it;
 }
 
-const ElementSpec* findElement(std::string_view name) {
-  const auto it = std::ranges::find_if(kElements, [name](const ElementSpec& e) { return displayName(e) == name; });
+const DesignedElement* findElement(std::string_view name) {
+  const auto it = std::ranges::find_if(kElements, [name](const DesignedElement& e) { return displayName(e) == name; });
   return it == std::end(kElements) ? nullptr : &*it;
 }
 

@@ -11,9 +11,9 @@ namespace ocx::frm_main {
 const WindowLayout& layout();
 
 // The element of that identifier, or nullptr.
-const ElementSpec* findElement(ElementId id);
+const DesignedElement* findElement(ElementId id);
 
 // The element shown under `displayName` ("cmdGo", "lblSysInfoText(5)"), or nullptr.
-const ElementSpec* findElement(std::string_view displayName);
+const DesignedElement* findElement(std::string_view displayName);
 
 }  // namespace ocx::frm_main

@@ -37,4 +37,12 @@ constexpr std::size_t codePointOffset(std::string_view text, std::size_t index) 
   return std::string_view::npos;
 }
 
+// The byte-order mark some editors put in front of UTF-8 text; it is no
+// part of the text itself.
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+constexpr std::string_view withoutByteOrderMark(std::string_view text) {
+  return text.starts_with(kByteOrderMark) ? text.substr(kByteOrderMark.size()) : text;
+}
+
 }  // namespace ocx::utf8

@@ -2,7 +2,7 @@
 
 namespace ocx {
 
-std::string displayName(const ElementSpec& element) {
+std::string displayName(const DesignedElement& element) {
   std::string name(element.name);
   if (element.index >= 0) {
     name += '(' + std::to_string(element.index) + ')';

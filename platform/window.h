@@ -64,7 +64,7 @@ inline constexpr int kGrayed = 2;
 
 // One element as designed. Positions and sizes are in twips, relative to
 // the window's client area or to the containing frame.
-struct ElementSpec {
+struct DesignedElement {
   ElementId id;
   std::string_view name;  // without index: "lblSysInfoText"
   int index;              // member index in a group, -1 when not grouped
@@ -88,7 +88,7 @@ struct WindowLayout {
   int clientHeight;
   std::string_view fontName;
   double fontPoints;
-  std::span<const ElementSpec> elements;
+  std::span<const DesignedElement> elements;
   // What the runtime says when a handler lets a failure escape, around its
   // number: prefix, number, infix, description.
   std::string_view runtimeErrorPrefix;
@@ -96,7 +96,7 @@ struct WindowLayout {
 };
 
 // "lblSysInfoText(5)" for group members, the plain name otherwise.
-std::string displayName(const ElementSpec& element);
+std::string displayName(const DesignedElement& element);
 
 struct ProgramVersion {
   int major = 0;

@@ -30,7 +30,7 @@ std::string enabledNote(HeadlessWindow& window, ElementId id) {
 
 // One element as text, without its indent; the list box is drawn apart, a
 // line of its own for each of its lines.
-std::string shown(HeadlessWindow& window, const ElementSpec& element) {
+std::string shown(HeadlessWindow& window, const DesignedElement& element) {
   switch (element.kind) {
     case ElementKind::Label:
       return window.caption(element.id);
@@ -50,18 +50,19 @@ std::string shown(HeadlessWindow& window, const ElementSpec& element) {
 // bottom, and within a row left to right; each frame's heading followed by
 // what it holds, one step further in.
 void drawContents(HeadlessWindow& window, ElementId container, const std::string& indent, std::ostream& out) {
-  std::vector<const ElementSpec*> inside;
-  for (const ElementSpec& element : window.layout().elements) {
+  std::vector<const DesignedElement*> inside;
+  for (const DesignedElement& element : window.layout().elements) {
     if (element.container == container && element.id != container) {
       inside.push_back(&element);
     }
   }
-  std::ranges::sort(inside, {}, [](const ElementSpec* e) { return std::pair{e->top, e->left}; });
+  std::ranges::sort(inside, {}, [](const DesignedElement* e) { return std::pair{e->top, e->left}; });
   for (auto row = inside.begin(); row != inside.end();) {
-    const auto rowEnd = std::find_if(row, inside.end(), [&](const ElementSpec* e) { return e->top != (*row)->top; });
+    const auto rowEnd =
+        std::find_if(row, inside.end(), [&](const DesignedElement* e) { return e->top != (*row)->top; });
     std::string line;
     for (auto it = row; it != rowEnd; ++it) {
-      const ElementSpec& element = **it;
+      const DesignedElement& element = **it;
       if (element.kind == ElementKind::Frame) {
         out << indent << "--" << window.caption(element.id) << "--\n";
         drawContents(window, element.id, indent + "  ", out);

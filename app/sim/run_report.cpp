@@ -35,7 +35,7 @@ const char* kindName(ElementKind kind) {
   return "label";
 }
 
-Json elementReport(HeadlessWindow& window, const ElementSpec& element) {
+Json elementReport(HeadlessWindow& window, const DesignedElement& element) {
   Json report = {{"kind", kindName(element.kind)}};
   switch (element.kind) {
     case ElementKind::Label:
@@ -71,7 +71,7 @@ Json fixStateReport(const FixState& state) {
 
 Json windowReport(HeadlessWindow& window) {
   Json elements = Json::object();
-  for (const ElementSpec& element : window.layout().elements) {
+  for (const DesignedElement& element : window.layout().elements) {
     elements[displayName(element)] = elementReport(window, element);
   }
   const auto focus = window.focus();

@@ -11,8 +11,8 @@
 namespace ocx::sim {
 namespace {
 
-const ElementSpec& elementOf(std::string_view name, std::initializer_list<ElementKind> kinds) {
-  const ElementSpec* element = frm_main::findElement(name);
+const DesignedElement& elementOf(std::string_view name, std::initializer_list<ElementKind> kinds) {
+  const DesignedElement* element = frm_main::findElement(name);
   if (element == nullptr || std::find(kinds.begin(), kinds.end(), element->kind) == kinds.end()) {
     throw CommandLineError("unknown element: " + std::string(name));
   }
@@ -35,7 +35,7 @@ UserAction assignment(UserAction::Kind kind, std::string_view action, std::strin
   if (equals == std::string_view::npos) {
     throw CommandLineError("missing =VALUE in action: " + std::string(action));
   }
-  const ElementSpec& target = elementOf(argument.substr(0, equals), kinds);
+  const DesignedElement& target = elementOf(argument.substr(0, equals), kinds);
   return {kind, target.id, numberIn(argument.substr(equals + 1), 0, high, action)};
 }
 
@@ -50,7 +50,7 @@ UserAction parseUserAction(const std::string& text) {
   const std::string_view verb = action.substr(0, colon);
   const std::string_view argument = colon == std::string_view::npos ? std::string_view() : action.substr(colon + 1);
   if (colon != std::string_view::npos && verb == "click") {
-    const ElementSpec& button = elementOf(argument, {ElementKind::Button});
+    const DesignedElement& button = elementOf(argument, {ElementKind::Button});
     return {UserAction::Kind::Click, button.id};
   }
   if (colon != std::string_view::npos && verb == "set") {

@@ -15,7 +15,7 @@ namespace {
 
 HeadlessWindow::HeadlessWindow(const WindowLayout& layout, Machine* machine)
     : layout_(layout), machine_(machine), caption_(layout.caption) {
-  for (const ElementSpec& element : layout.elements) {
+  for (const DesignedElement& element : layout.elements) {
     elements_.emplace(element.id, Element{&element, std::string(element.caption), element.value, element.enabled, {}});
   }
 }
@@ -174,7 +174,7 @@ void HeadlessWindow::endProgram() {
 }
 
 std::optional<ElementId> HeadlessWindow::firstFocusable() const {
-  const ElementSpec* best = nullptr;
+  const DesignedElement* best = nullptr;
   for (const auto& [id, state] : elements_) {
     if (takesFocus(state.design->kind) && state.enabled &&
         (best == nullptr || state.design->tabIndex < best->tabIndex)) {

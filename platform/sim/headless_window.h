@@ -71,7 +71,7 @@ class HeadlessWindow final : public WindowServices {
 
  private:
   struct Element {
-    const ElementSpec* design;
+    const DesignedElement* design;
     std::string caption;
     int value;
     bool enabled;

@@ -10,6 +10,7 @@
 #include "platform/sim/text_codec.h"
 #include "platform/sim/win_path.h"
 #include "platform/time_convert.h"
+#include "platform/utf8.h"
 
 namespace ocx::sim {
 
@@ -468,10 +469,7 @@ class ProfileReader {
 
 void applyProfileText(const std::string& text, const std::string& name, const std::string& baseDir,
                       MachineConfig& config) {
-  std::string_view body = text;
-  if (body.substr(0, 3) == "\xEF\xBB\xBF") {
-    body.remove_prefix(3);
-  }
+  const std::string_view body = utf8::withoutByteOrderMark(text);
   JsonDocument doc;
   try {
     doc = JsonDocument::parse(body);

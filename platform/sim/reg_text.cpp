@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "platform/sim/text_codec.h"
+#include "platform/utf8.h"
 
 namespace ocx::sim {
 
@@ -58,7 +59,7 @@ class RegFileDecoder {
     if (start.substr(0, 2) == "\xFF\xFE") {
       encoding_ = Encoding::Utf16Le;
       rewindTo(2);
-    } else if (start == "\xEF\xBB\xBF") {
+    } else if (start == utf8::kByteOrderMark) {
       encoding_ = Encoding::Utf8;
     } else {
       rewindTo(0);
@@ -204,9 +205,7 @@ class Parser {
       }
       return;
     }
-    if (line_.substr(0, 3) == "\xEF\xBB\xBF") {
-      line_.remove_prefix(3);
-    }
+    line_ = utf8::withoutByteOrderMark(line_);
     std::string_view header = line_;
     while (!header.empty() && isBlank(header.back())) {
       header.remove_suffix(1);

@@ -136,7 +136,7 @@ void Win32Window::createWindow(int iconId) {
 }
 
 void Win32Window::createElements() {
-  for (const ElementSpec& designed : layout_.elements) {
+  for (const DesignedElement& designed : layout_.elements) {
     if (!fonts_.contains(designed.fontWeight)) {
       ScopedGdiObject font(CreateFontW(fontHeight(layout_.fontPoints, dpi_), 0, 0, 0, designed.fontWeight, FALSE, FALSE,
                                        FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -151,13 +151,13 @@ void Win32Window::createElements() {
 
   // Creation order is the tab order: the dialog manager walks the children
   // in the order they were made.
-  std::vector<const ElementSpec*> inTabOrder;
-  for (const ElementSpec& designed : layout_.elements) {
+  std::vector<const DesignedElement*> inTabOrder;
+  for (const DesignedElement& designed : layout_.elements) {
     inTabOrder.push_back(&designed);
   }
-  std::ranges::stable_sort(inTabOrder, {}, &ElementSpec::tabIndex);
+  std::ranges::stable_sort(inTabOrder, {}, &DesignedElement::tabIndex);
 
-  for (const ElementSpec* designed : inTabOrder) {
+  for (const DesignedElement* designed : inTabOrder) {
     const ControlClass kind = controlClass(designed->kind);
     const PixelRect rect = elementRect(layout_, *designed, dpi_);
     SetLastError(ERROR_SUCCESS);

@@ -61,7 +61,7 @@ class Win32Window final : public WindowServices {
 
  private:
   struct Element {
-    const ElementSpec* designed;
+    const DesignedElement* designed;
     HWND hwnd;
   };
 

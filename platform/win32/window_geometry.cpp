@@ -15,12 +15,12 @@ struct TwipsOrigin {
   int top = 0;
 };
 
-TwipsOrigin windowOrigin(const WindowLayout& layout, const ElementSpec& element) {
+TwipsOrigin windowOrigin(const WindowLayout& layout, const DesignedElement& element) {
   TwipsOrigin origin{element.left, element.top};
   ElementId container = element.container;
   // A frame inside a frame is allowed; a loop in the table is not.
   for (std::size_t depth = 0; container != kWindowItself; ++depth) {
-    const auto it = std::ranges::find(layout.elements, container, &ElementSpec::id);
+    const auto it = std::ranges::find(layout.elements, container, &DesignedElement::id);
     if (it == layout.elements.end() || depth >= layout.elements.size()) {
       throw std::invalid_argument("element " + displayName(element) + " lies in an unknown container " +
                                   std::to_string(container));
@@ -41,7 +41,7 @@ int twipsToPixels(int twips, int dpi) {
   return static_cast<int>((scaled + half) / kTwipsPerInch);
 }
 
-PixelRect elementRect(const WindowLayout& layout, const ElementSpec& element, int dpi) {
+PixelRect elementRect(const WindowLayout& layout, const DesignedElement& element, int dpi) {
   const TwipsOrigin origin = windowOrigin(layout, element);
   const int left = twipsToPixels(origin.left, dpi);
   const int top = twipsToPixels(origin.top, dpi);

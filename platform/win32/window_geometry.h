@@ -23,7 +23,7 @@ struct PixelRect {
 // pixels, so that rounding never shifts a child against its frame by more
 // than it shifts the frame. Throws std::invalid_argument for a container
 // that is not in the layout.
-[[nodiscard]] PixelRect elementRect(const WindowLayout& layout, const ElementSpec& element, int dpi);
+[[nodiscard]] PixelRect elementRect(const WindowLayout& layout, const DesignedElement& element, int dpi);
 
 // The font's character height in pixels, negative as CreateFont takes it
 // for a height without the internal leading.

@@ -10,7 +10,7 @@
 namespace ocx {
 namespace {
 
-bool overlaps(const ElementSpec& a, const ElementSpec& b) {
+bool overlaps(const DesignedElement& a, const DesignedElement& b) {
   return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height && b.top < a.top + a.height;
 }
 
@@ -19,7 +19,7 @@ TEST(FrmMainLayout, IdentifiersNamesAndTabIndicesAreUnique) {
   std::set<ElementId> ids;
   std::set<std::string> names;
   std::set<int> tabs;
-  for (const ElementSpec& e : elements) {
+  for (const DesignedElement& e : elements) {
     EXPECT_TRUE(ids.insert(e.id).second) << displayName(e);
     EXPECT_TRUE(names.insert(displayName(e)).second) << displayName(e);
     EXPECT_TRUE(tabs.insert(e.tabIndex).second) << displayName(e);
@@ -33,12 +33,12 @@ TEST(FrmMainLayout, IdentifiersNamesAndTabIndicesAreUnique) {
 
 TEST(FrmMainLayout, ElementsFitTheirContainerAndSiblingsDoNotOverlap) {
   const WindowLayout& layout = frm_main::layout();
-  for (const ElementSpec& e : layout.elements) {
+  for (const DesignedElement& e : layout.elements) {
     SCOPED_TRACE(displayName(e));
     int width = layout.clientWidth;
     int height = layout.clientHeight;
     if (e.container != kWindowItself) {
-      const ElementSpec* frame = frm_main::findElement(e.container);
+      const DesignedElement* frame = frm_main::findElement(e.container);
       ASSERT_NE(frame, nullptr);
       EXPECT_EQ(frame->kind, ElementKind::Frame);
       width = frame->width;
@@ -48,7 +48,7 @@ TEST(FrmMainLayout, ElementsFitTheirContainerAndSiblingsDoNotOverlap) {
     EXPECT_GE(e.top, 0);
     EXPECT_LE(e.left + e.width, width);
     EXPECT_LE(e.top + e.height, height);
-    for (const ElementSpec& other : layout.elements) {
+    for (const DesignedElement& other : layout.elements) {
       // Labels are drawn beneath the controls, and the design lets a few of
       // them reach a little into their neighbours (lblAdmin into cmdGo).
       const bool bothControls = e.kind != ElementKind::Label && other.kind != ElementKind::Label;

@@ -15,7 +15,7 @@ constexpr ElementId kList = 104;
 constexpr ElementId kButton = 105;
 constexpr ElementId kNoSuchElement = 4711;
 
-constexpr std::array<ElementSpec, 5> kElements = {{
+constexpr std::array<DesignedElement, 5> kElements = {{
     {kLabel, "lblText", -1, ElementKind::Label, kWindowItself, "Beschriftung", 120, 120, 4000, 255, 0,
      TextColour::Default, 400, 0, true},
     {kFrame, "frameGroup", -1, ElementKind::Frame, kWindowItself, " Gruppe ", 120, 480, 4500, 2400, 1,

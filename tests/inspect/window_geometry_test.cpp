@@ -36,11 +36,11 @@ TEST(TwipsToPixels, RoundsToTheNearestPixel) {
 TEST(ElementRect, PlacesFrameMembersRelativeToTheirFrame) {
   const WindowLayout& layout = frm_main::layout();
   // lstStatus lies at 150, 285 inside frameStatus at 120, 6735; 10140 x 1425.
-  const ElementSpec* list = frm_main::findElement(frm_main::lstStatus);
+  const DesignedElement* list = frm_main::findElement(frm_main::lstStatus);
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(elementRect(layout, *list, 96), (PixelRect{18, 468, 676, 95}));
   // A top-level element is placed as designed.
-  const ElementSpec* go = frm_main::findElement(frm_main::cmdGo);
+  const DesignedElement* go = frm_main::findElement(frm_main::cmdGo);
   ASSERT_NE(go, nullptr);
   EXPECT_EQ(elementRect(layout, *go, 96), (PixelRect{547, 411, 150, 32}));
 }
@@ -51,12 +51,12 @@ TEST(ElementRect, KeepsEveryElementInsideItsContainerAtCommonDpi) {
   const WindowLayout& layout = frm_main::layout();
   for (const int dpi : {96, 120, 144, 192}) {
     const PixelRect client{0, 0, twipsToPixels(layout.clientWidth, dpi), twipsToPixels(layout.clientHeight, dpi)};
-    for (const ElementSpec& element : layout.elements) {
+    for (const DesignedElement& element : layout.elements) {
       SCOPED_TRACE(displayName(element) + " at " + std::to_string(dpi) + " dpi");
       const PixelRect rect = elementRect(layout, element, dpi);
       PixelRect outer = client;
       if (element.container != kWindowItself) {
-        const ElementSpec* frame = frm_main::findElement(element.container);
+        const DesignedElement* frame = frm_main::findElement(element.container);
         ASSERT_NE(frame, nullptr);
         outer = elementRect(layout, *frame, dpi);
       }
@@ -71,12 +71,14 @@ TEST(ElementRect, KeepsEveryElementInsideItsContainerAtCommonDpi) {
 }
 
 TEST(ElementRect, RejectsAContainerThatIsNotInTheLayout) {
-  const ElementSpec orphan{7,  "orphan", -1, ElementKind::Label,  99,  "", 0,   0,
-                           10, 10,       0,  TextColour::Default, 400, 0,  true};
-  const ElementSpec loopA{1, "a", -1, ElementKind::Frame, 2, "", 0, 0, 10, 10, 0, TextColour::Default, 400, 0, true};
-  const ElementSpec loopB{2, "b", -1, ElementKind::Frame, 1, "", 0, 0, 10, 10, 1, TextColour::Default, 400, 0, true};
-  const ElementSpec orphanOnly[] = {orphan};
-  const ElementSpec loop[] = {loopA, loopB};
+  const DesignedElement orphan{7,  "orphan", -1, ElementKind::Label,  99,  "", 0,   0,
+                               10, 10,       0,  TextColour::Default, 400, 0,  true};
+  const DesignedElement loopA{1,  "a", -1, ElementKind::Frame,  2,   "", 0,   0,
+                              10, 10,  0,  TextColour::Default, 400, 0,  true};
+  const DesignedElement loopB{2,  "b", -1, ElementKind::Frame,  1,   "", 0,   0,
+                              10, 10,  1,  TextColour::Default, 400, 0,  true};
+  const DesignedElement orphanOnly[] = {orphan};
+  const DesignedElement loop[] = {loopA, loopB};
   const WindowLayout withOrphan{"", 100, 100, "Verdana", 8.25, orphanOnly, "", ""};
   const WindowLayout withLoop{"", 100, 100, "Verdana", 8.25, loop, "", ""};
   EXPECT_THROW(static_cast<void>(elementRect(withOrphan, orphan, 96)), std::invalid_argument);

@@ -135,8 +135,8 @@ std::string kindOf(HWND control) {
   return cls;
 }
 
-const ElementSpec& elementNamed(std::string_view name) {
-  const ElementSpec* element = frm_main::findElement(name);
+const DesignedElement& elementNamed(std::string_view name) {
+  const DesignedElement* element = frm_main::findElement(name);
   if (element == nullptr) {
     throw CommandFailed("unknown element " + std::string(name));
   }
@@ -152,7 +152,7 @@ HWND controlNamed(const Target& target, std::string_view name) {
 }
 
 std::optional<std::string> nameOf(HWND control) {
-  const ElementSpec* element = frm_main::findElement(GetDlgCtrlID(control));
+  const DesignedElement* element = frm_main::findElement(GetDlgCtrlID(control));
   if (element == nullptr) {
     return std::nullopt;
   }
@@ -248,7 +248,7 @@ JsonObject describeControl(HWND main, HWND control, int dpi) {
     json.add("lines", listLines(control));
   }
 
-  const ElementSpec* element = frm_main::findElement(GetDlgCtrlID(control));
+  const DesignedElement* element = frm_main::findElement(GetDlgCtrlID(control));
 
   // A font belongs to the process that made it, and Wine answers WM_GETFONT
   // from another process with nothing. Then the text is measured in the
@@ -273,7 +273,7 @@ JsonObject describeControl(HWND main, HWND control, int dpi) {
 
   if (element != nullptr) {
     JsonObject design;
-    const ElementSpec* container = frm_main::findElement(element->container);
+    const DesignedElement* container = frm_main::findElement(element->container);
     if (container != nullptr) {
       design.add("container", displayName(*container));
     } else {

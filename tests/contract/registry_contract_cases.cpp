@@ -30,6 +30,19 @@ std::string hex(const std::uint8_t* data, std::size_t size) {
   return text;
 }
 
+// Reads "Text" into a buffer of `bytes` bytes filled with 0xAA, telling
+// the status, the size and type reported, and what the buffer holds after.
+std::string readTextInto(Registry& registry, std::size_t bytes) {
+  RegKey key;
+  std::vector<std::uint8_t> buffer(bytes, 0xAA);
+  std::uint32_t type = 99;
+  auto size = static_cast<std::uint32_t>(bytes);
+  const RegStatus opened = key.open(registry, kHklm, kScratchKey, kRead);
+  const RegStatus status = opened != 0 ? opened : registry.queryValue(key.get(), "Text", type, buffer, size);
+  return std::to_string(status) + " size " + std::to_string(size) + " type " + std::to_string(type) + " buffer" +
+         hex(buffer.data(), buffer.size());
+}
+
 std::string path(const char* below) {
   return std::string(kScratchKey) + (*below != '\0' ? "\\" : "") + below;
 }
@@ -102,18 +115,7 @@ const RegistryCase kCases[] = {
      "2 type 99 size 99"},
 
     // A buffer too small: 234 with the size needed; type and buffer as they were.
-    {"a buffer too small",
-     [](Registry& r) {
-       RegKey key;
-       std::vector<std::uint8_t> buffer(3, 0xAA);
-       std::uint32_t type = 99;
-       std::uint32_t size = 3;
-       const RegStatus opened = key.open(r, kHklm, kScratchKey, kRead);
-       const RegStatus status = opened != 0 ? opened : r.queryValue(key.get(), "Text", type, buffer, size);
-       return std::to_string(status) + " size " + std::to_string(size) + " type " + std::to_string(type) + " buffer" +
-              hex(buffer.data(), buffer.size());
-     },
-     "234 size 4 type 99 buffer aa aa aa"},
+    {"a buffer too small", [](Registry& r) { return readTextInto(r, 3); }, "234 size 4 type 99 buffer aa aa aa"},
     {"no buffer at all",
      [](Registry& r) {
        RegKey key;
@@ -124,17 +126,7 @@ const RegistryCase kCases[] = {
        return std::to_string(status) + " size " + std::to_string(size);
      },
      "234 size 4"},
-    {"a buffer larger than the data",
-     [](Registry& r) {
-       RegKey key;
-       std::vector<std::uint8_t> buffer(6, 0xAA);
-       std::uint32_t type = 99;
-       std::uint32_t size = 6;
-       const RegStatus opened = key.open(r, kHklm, kScratchKey, kRead);
-       const RegStatus status = opened != 0 ? opened : r.queryValue(key.get(), "Text", type, buffer, size);
-       return std::to_string(status) + " size " + std::to_string(size) + " type " + std::to_string(type) + " buffer" +
-              hex(buffer.data(), buffer.size());
-     },
+    {"a buffer larger than the data", [](Registry& r) { return readTextInto(r, 6); },
      "0 size 4 type 1 buffer 61 62 63 00 aa aa"},
 
     // Deleting a tree below an open key.

@@ -79,8 +79,11 @@ class VerdictTest(unittest.TestCase):
         ]
         # The program's window alone takes 1.3 s: the program's own work is
         # 1.77 / 1.3, the window's cost 1.3 / 1.5 of the minimal dialog.
+        # The build carrying the genuine control's size takes 1.7 s, within
+        # its goal.
         series = {"program_s": [1.0, 3.0, 1.77], "baseline_s": [2.0, 1.0, 1.5], "window_s": [1.3, 1.2, 1.4],
-                  "program_peak_kib": [1],
+                  "genuine_size_s": [1.8, 1.7, 1.6], "genuine_size_payload_bytes": 1_070_152,
+                  "genuine_size_peak_kib": [1], "program_peak_kib": [1],
                   "baseline_peak_kib": [1], "failed_starts": []}
         entry = wine_bench.ratio_entry(series)
         self.assertAlmostEqual(entry["ratio"], 1.77 / 1.5)
@@ -96,6 +99,8 @@ class VerdictTest(unittest.TestCase):
                 self.assertIn("| 1.18 | ≤ 1.1 missed |", text)
                 self.assertIn("| 1.770 s | 1.300 s (window only) | 1.36 |", text)
                 self.assertIn("| 1.300 s | 1.500 s (minimal dialog) | 0.87 |", text)
+                self.assertIn("1,070,152 bytes (the genuine control's size) | 1.700 s | 1.500 s (minimal dialog) | "
+                              "1.13 | ≤ 1.2 met |", text)
                 self.assertIn(size, text)
 
 if __name__ == "__main__":

@@ -341,7 +341,7 @@ def scenario_failure(s: Session, texts: dict[str, str]) -> None:
         (folder / name).write_bytes(b"")
         taken.add(name)
 
-    head, reason, after = stopped_run(s, texts, 183, "the rename onto an existing file fails with 183 and a description")
+    head, _, after = stopped_run(s, texts, 183, "the rename onto an existing file fails with 183 and a description")
     backup = backup_of_rename(head, texts)
     check(backup in taken, f"the run chose the backup name {backup!r}, which the test did not occupy")
 

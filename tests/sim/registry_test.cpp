@@ -16,7 +16,6 @@ std::string viewsProfile(int bits, bool admin = true) {
          R"(, "registry": [
     "Windows Registry Editor Version 5.00",
     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Grid]", "\"Where\"=\"64\"",
-    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Only64]", "\"Where\"=\"64 only\"",
     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Grid]", "\"Where\"=\"32\"",
     "[HKEY_LOCAL_MACHINE\\SYSTEM\\Grid]", "\"Where\"=\"system\"",
     "[HKEY_CLASSES_ROOT\\Grid]", "\"Where\"=\"classes\"",
@@ -34,6 +33,8 @@ std::string whereOf(Registry& registry, RootKey root, const std::string& path, s
   return text.substr(0, text.find('\0'));
 }
 
+// The views of SOFTWARE on a 64-bit machine are the registry contract's
+// rows; here the other roots, the 32-bit machine and the rights.
 TEST(RegistryViews, EachMixOfRootPathViewFlagAndRightsSeesItsKey) {
   constexpr std::uint32_t kAll = reg_access::kAllAccess;
   const struct {
@@ -44,12 +45,6 @@ TEST(RegistryViews, EachMixOfRootPathViewFlagAndRightsSeesItsKey) {
     std::uint32_t sam;
     const char* where;
   } cases[] = {
-      // A 32-bit process on a 64-bit machine sees Wow6432Node as SOFTWARE.
-      {64, true, kHklm, "SOFTWARE\\Grid", kRead, "32"},
-      {64, true, kHklm, "software\\grid", kRead64, "64"},
-      {64, true, kHklm, "SOFTWARE\\Wow6432Node\\Grid", kRead, "32"},
-      {64, true, kHklm, "SOFTWARE\\Only64", kRead, "status 2"},
-      {64, true, kHklm, "SOFTWARE\\Only64", kRead64, "64 only"},
       // Outside SOFTWARE both views are one.
       {64, true, kHklm, "SYSTEM\\Grid", kRead, "system"},
       {64, true, RootKey::ClassesRoot, "Grid", kRead, "classes"},
@@ -94,25 +89,19 @@ TEST(RegistryNames, CaseIsIgnoredBeyondAsciiAndLatin1) {
 TEST(RegistryValues, AnsiCallsReportCodePageSizesAndData) {
   auto machine = machineFrom(R"({"registry": [
     "Windows Registry Editor Version 5.00", "[HKEY_CURRENT_USER\\Sizes]",
-    "\"Text\"=\"abc\"", "\"EmptyText\"=\"\"", "\"NoNul\"=hex(1):61,00,62,00", "\"ZeroBytes\"=hex(1):",
-    "\"Umlauts\"=\"Grüße €\"", "\"Greek\"=\"Ωx\"", "\"OddTail\"=hex(1):61,00,62",
-    "\"Multi\"=hex(7):61,00,00,00,62,00,00,00,00,00", "\"Dword\"=dword:fffffffe", "\"Binary\"=hex:01,02,03",
-    "@=\"default\""]})");
+    "\"Text\"=\"abc\"", "\"EmptyText\"=\"\"", "\"ZeroBytes\"=hex(1):", "\"Umlauts\"=\"Grüße €\"",
+    "\"Greek\"=\"Ωx\"", "\"OddTail\"=hex(1):61,00,62", "\"Binary\"=hex:01,02,03", "@=\"default\""]})");
   const struct {
     const char* name;
     std::uint32_t type;
     std::vector<std::uint8_t> data;
   } cases[] = {
-      {"Text", 1, bytesOf(std::string("abc\0", 4))},
       {"text", 1, bytesOf(std::string("abc\0", 4))},
       {"EmptyText", 1, {0}},
-      {"NoNul", 1, bytesOf("ab")},
       {"ZeroBytes", 1, {}},
       {"Umlauts", 1, bytesOf(std::string("Gr\xFC\xDF\x65 \x80\0", 8))},
       {"Greek", 1, bytesOf(std::string("?x\0", 3))},
       {"OddTail", 1, bytesOf("a")},
-      {"Multi", 7, bytesOf(std::string("a\0b\0\0", 5))},
-      {"Dword", 4, {0xFE, 0xFF, 0xFF, 0xFF}},
       {"Binary", 3, {1, 2, 3}},
       {"", 1, bytesOf(std::string("default\0", 8))},
   };
@@ -123,24 +112,6 @@ TEST(RegistryValues, AnsiCallsReportCodePageSizesAndData) {
     EXPECT_EQ(read.type, c.type);
     EXPECT_EQ(read.data, c.data);
   }
-  EXPECT_EQ(readValue(machine->registry(), RootKey::CurrentUser, "Sizes", "Missing").status, 2);
-
-  // A buffer too small gets 234 and the size, and type and buffer stay.
-  RegKey key;
-  ASSERT_EQ(key.open(machine->registry(), RootKey::CurrentUser, "Sizes", kRead), 0);
-  std::vector<std::uint8_t> buffer(3, 0xAA);
-  std::uint32_t type = 0xDEAD;
-  std::uint32_t size = 3;
-  EXPECT_EQ(machine->registry().queryValue(key.get(), "Text", type, buffer, size), 234);
-  EXPECT_EQ(size, 4u);
-  EXPECT_EQ(type, 0xDEADu);
-  EXPECT_EQ(buffer, std::vector<std::uint8_t>(3, 0xAA));
-  buffer.assign(6, 0xAA);
-  size = 6;
-  ASSERT_EQ(machine->registry().queryValue(key.get(), "Text", type, buffer, size), 0);
-  EXPECT_EQ(size, 4u);
-  EXPECT_EQ(type, 1u);
-  EXPECT_EQ(buffer, bytesOf(std::string("abc\0\xAA\xAA", 6)));
 }
 
 TEST(RegistryAccess, HandlesAnswerLikeWindowsHandles) {

@@ -86,11 +86,13 @@ def survey_rows(texts: dict[str, str]) -> list[tuple[int, str]]:
             (7, texts["kRowRegPath20"]), (8, texts["kRowRegPath21"])]
 
 
-def status_report(rows: list[tuple[str, str]], options: list[tuple[str, int]], lines: list[str],
-                  texts: dict[str, str]) -> bytes:
-    text = "".join(f"{title}\t{value}\r\n" for title, value in rows) + "\r\n"
+def status_report(values: dict[int, str], checks: list[int], lines: list[str], texts: dict[str, str]) -> bytes:
+    """The report as cmdStatus copies it: survey rows, option boxes in the
+    order of OPTIONS with their values, then the status lines."""
+    text = "".join(f"{title}\t{values[i]}\r\n" for i, title in survey_rows(texts)) + "\r\n"
+    captions = (texts["kChkReplaceControl"], texts["kChkReRegisterControl"], texts["kChkKillRegPath"])
     text += "".join(f"{caption}:\t{texts['kSelected'] if value == 1 else texts['kNotSelected']}\r\n"
-                    for caption, value in options)
+                    for caption, value in zip(captions, checks))
     text += "".join(f"\r\n{line}" for line in lines)
     return text.encode("cp1252")
 
@@ -300,22 +302,37 @@ def scenario_no_option(s: Session, texts: dict[str, str]) -> None:
     check(key20["exists"] and key21["exists"], "a key vanished although no option was selected")
 
 
-def failure_reason(box: dict, texts: dict[str, str], code: int, why: str) -> str:
-    """Checks the message of a stopped run; returns its reason, the code and
-    the system's description of it, as the error line repeats it."""
+def stopped_run(s: Session, texts: dict[str, str], code: int, why: str) -> tuple[list[str], str, dict]:
+    """Clicks cmdGo on a run that is to stop with `code` and the system's
+    description of it: the message first, the error lines once it is
+    confirmed, then only cmdExit. Returns the lines before the error lines,
+    the reason and the window after."""
+    _, box, failed, _, after = s.drive("click:cmdGo", "message-open", "dump", "message", "dump")
     check_equal((box["title"], box["icon"], box["buttons"]), (texts["kFailureTitle"], "critical", ["OK"]),
                 "failure message")
-    head = texts["kFailureText"] + "\r\n"
-    check(box["text"].startswith(head), f"failure message text {box['text']!r}")
-    reason = box["text"][len(head):]
+    check(box["text"].startswith(texts["kFailureText"] + "\r\n"), f"failure message text {box['text']!r}")
+    reason = box["text"][len(texts["kFailureText"]) + 2:]
     check(re.fullmatch(rf"{code}: \S.*", reason) is not None, f"failure {reason!r}: {why}")
-    return reason
+    lines = elements(after)["lstStatus"]["lines"]
+    check_equal(lines[-2:], [texts["kFailureLinePrefix"] + reason, texts["kAbortLine"]], "error lines")
+    check_equal(elements(failed)["lstStatus"]["lines"], lines[:-2], "status list while the message was open")
+    check(not elements(after)["cmdGo"]["enabled"], "cmdGo still enabled after the failure")
+    check_equal(after["focus"], "cmdExit", "focus after the failure")
+    return lines[:-2], reason, after
+
+
+def backup_of_rename(head: list[str], texts: dict[str, str]) -> str:
+    """The backup name of a run stopped at the rename."""
+    prefix, suffix = texts["kStatusRenamePrefix"], texts["kStatusEllipsis"]
+    check(len(head) == 3 and head[2].startswith(prefix) and head[2].endswith(suffix), f"status lines {head}")
+    check_equal(head[:2], [texts["kStatusDeleteKey"], texts["kStatusUnregister"]], "first status lines")
+    return head[2][len(prefix): -len(suffix)]
 
 
 def scenario_failure(s: Session, texts: dict[str, str]) -> None:
     """A file already under the backup name makes the rename fail. The name
     holds the current second, so the next two minutes are all taken."""
-    dump, expect, values = start_and_survey(s, texts)
+    _, expect, values = start_and_survey(s, texts)
     folder = s.unix(expect.installed).parent
     now = dt.datetime.now().replace(microsecond=0)
     taken = set()
@@ -324,28 +341,16 @@ def scenario_failure(s: Session, texts: dict[str, str]) -> None:
         (folder / name).write_bytes(b"")
         taken.add(name)
 
-    _, box, failed, _, after, _, report_box, clip = s.drive(
-        "click:cmdGo", "message-open", "dump", "message", "dump", "click:cmdStatus", "message", "clipboard")
-    reason = failure_reason(box, texts, 183, "the rename onto an existing file fails with 183 and a description")
-
-    lines = elements(after)["lstStatus"]["lines"]
-    check_equal(lines[:2], [texts["kStatusDeleteKey"], texts["kStatusUnregister"]], "first status lines")
-    backup = lines[2][len(texts["kStatusRenamePrefix"]): -len(texts["kStatusEllipsis"])]
+    head, _, after = stopped_run(s, texts, 183, "the rename onto an existing file fails with 183 and a description")
+    backup = backup_of_rename(head, texts)
     check(backup in taken, f"the run chose the backup name {backup!r}, which the test did not occupy")
-    check_equal(lines[3:], [texts["kFailureLinePrefix"] + reason, texts["kAbortLine"]], "error lines")
-    # The message comes first; the error lines follow once it is confirmed.
-    check_equal(elements(failed)["lstStatus"]["lines"], lines[:3], "status list while the message was open")
-    shown = elements(after)
-    check(not shown["cmdGo"]["enabled"], "cmdGo still enabled after the failure")
-    check_equal(after["focus"], "cmdExit", "focus after the failure")
 
-    rows = [(title, values[i]) for i, title in survey_rows(texts)]
-    options = [(texts[k], shown[o]["check"]) for k, o in
-               zip(("kChkReplaceControl", "kChkReRegisterControl", "kChkKillRegPath"), OPTIONS)]
+    _, report_box, clip = s.drive("click:cmdStatus", "message", "clipboard")
     check_equal((report_box["title"], report_box["text"], report_box["icon"]),
                 (texts["kReportCopiedTitle"], texts["kReportCopiedText"], "information"), "report message")
-    check_equal(bytes.fromhex(clip["text_hex"]), status_report(rows, options, lines, texts),
-                "status report after the failure")
+    checks = [elements(after)[o]["check"] for o in OPTIONS]
+    check_equal(bytes.fromhex(clip["text_hex"]), status_report(values, checks, elements(after)["lstStatus"]["lines"],
+                                                               texts), "status report after the failure")
 
     # A click on the disabled cmdGo does nothing; cmdExit still ends the program.
     again, _, _ = s.drive("click:cmdGo", "click:cmdExit", "ended")
@@ -372,15 +377,8 @@ def scenario_changed_copy(s: Session, texts: dict[str, str]) -> None:
     check(key21_before["exists"], "key 2.1 missing before the run")
     shutil.copyfile(s.env.old_control, s.unix(expect.temp_copy))
 
-    _, box, failed, _, after = s.drive("click:cmdGo", "message-open", "dump", "message", "dump")
-    reason = failure_reason(box, texts, 13, "a temporary copy that is not the carried control is invalid data, 13")
-    lines = elements(after)["lstStatus"]["lines"]
-    check_equal(lines, [texts["kStatusDeleteKey"], texts["kFailureLinePrefix"] + reason, texts["kAbortLine"]],
-                "status lines of the stopped run")
-    check_equal(elements(failed)["lstStatus"]["lines"], lines[:1], "status list while the message was open")
-    shown = elements(after)
-    check(not shown["cmdGo"]["enabled"], "cmdGo still enabled after the failure")
-    check_equal(after["focus"], "cmdExit", "focus after the failure")
+    head, _, _ = stopped_run(s, texts, 13, "a temporary copy that is not the carried control is invalid data, 13")
+    check_equal(head, [texts["kStatusDeleteKey"]], "status lines before the stop")
     s.drive("click:cmdExit", "ended")
 
     s.settle()
@@ -401,9 +399,7 @@ def scenario_report(s: Session, texts: dict[str, str]) -> None:
     box, first, second = results[2], results[3], results[6]
     check_equal((box["title"], box["text"], box["icon"], box["buttons"]),
                 (texts["kReportCopiedTitle"], texts["kReportCopiedText"], "information", ["OK"]), "message")
-    rows = [(title, values[i]) for i, title in survey_rows(texts)]
-    options = [(texts[k], 1) for k in ("kChkReplaceControl", "kChkReRegisterControl", "kChkKillRegPath")]
-    expected = status_report(rows, options, [], texts)
+    expected = status_report(values, [1, 1, 1], [], texts)
     check_equal(bytes.fromhex(first["text_hex"]), expected, "status report on the clipboard")
     check_equal(bytes.fromhex(second["text_hex"]), expected, "status report after the second press")
     check("OcxmedicDriverProbe" not in first["formats"],
@@ -505,16 +501,13 @@ def scenario_no_admin(s: Session, texts: dict[str, str]) -> None:
     control is refused, the run ends in the failure path, and nothing is lost."""
     run_as_plain_user(s)
     _, expect, _ = start_and_survey(s, texts)
-    _, box, _, after, _, _ = s.drive("click:cmdGo", "message-open", "message", "dump", "click:cmdExit", "ended")
-    reason = failure_reason(box, texts, 5, "a refused rename is access denied, 5, with a description")
+    head, reason, _ = stopped_run(s, texts, 5, "a refused rename is access denied, 5, with a description")
+    backup_of_rename(head, texts)
+    s.drive("click:cmdExit", "ended")
     (system,) = s.drive("systemtext:5", window=False)
     check_equal(reason, "5: " + system["text"].rstrip("\r\n"), "failure reason: the system's own text for 5")
     if MACHINES[s.version].language != 0x0409:
         check(system["text"] != system["english"], f"the system has no translation of {system['english']!r}")
-    lines = elements(after)["lstStatus"]["lines"]
-    check_equal(lines[:2], [texts["kStatusDeleteKey"], texts["kStatusUnregister"]], "first status lines")
-    check(lines[2].startswith(texts["kStatusRenamePrefix"]), f"rename line {lines[2]!r}")
-    check_equal(lines[3:], [texts["kFailureLinePrefix"] + reason, texts["kAbortLine"]], "error lines")
     s.settle()
     check_equal(installed_files(s, expect), {"MSCOMCTL.OCX": OLD_VERSION},
                 "control files in the system folder after the refused rename")

@@ -8,13 +8,7 @@ namespace ocx {
 
 bool RunsUnderWine(OsFacts& os) {
   try {
-    const ModuleHandle ntdll = os.loadLibrary("ntdll.dll");
-    if (ntdll == 0) {
-      return false;
-    }
-    const bool wine = os.hasProcAddress(ntdll, "wine_get_version");
-    os.freeLibrary(ntdll);
-    return wine;
+    return moduleExports(os, "ntdll.dll", "wine_get_version");
   } catch (const std::exception&) {
     // Not knowing is not Wine: the stand-in must not reach a real system.
     return false;

@@ -1,5 +1,7 @@
 // Every text the user sees, in one place. They are the program's own German
-// texts and are used exactly as they stand.
+// texts and are used exactly as they stand. The OS information object's own
+// answers for a product without an edition are part of the Windows name it
+// gives; they live beside it, in osinfo/os_info_texts.h.
 #pragma once
 
 namespace ocx::texts {

@@ -1,8 +1,12 @@
 // The control file itself: its version text, whether it is there, writing out
 // the carried copy and handing a file to regsvr32.
+//
+// Only what the platform reports as a failure is passed over here. Running out
+// of memory and faults of the program travel on to where they are shown with
+// their number: the repair run's failure message, or the program's own end.
 #include <cstdint>
-#include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -58,7 +62,11 @@ std::string modBugfix::GetFileVersionString(const std::string& path) {
       text += padded(HiWord(low), 2) + "." + padded(LoWord(low), 2);
     }
     return text;
-  } catch (const std::exception&) {
+  } catch (const PlatformError&) {
+    return {};
+  } catch (const std::bad_alloc&) {
+    // The block's size comes from the file; one that no memory holds is a
+    // file without a readable version, not a failure of the survey.
     return {};
   }
 }
@@ -68,11 +76,8 @@ bool modBugfix::FileExists(const std::string& path) {
   if (first == std::string::npos) {
     return false;
   }
-  try {
-    return platform_.files.findFirstFile(path.substr(first, path.find_last_not_of(' ') - first + 1));
-  } catch (const std::exception&) {
-    return false;
-  }
+  // A failing search answers false rather than throwing.
+  return platform_.files.findFirstFile(path.substr(first, path.find_last_not_of(' ') - first + 1));
 }
 
 void modBugfix::ExtractNewControl() {
@@ -82,7 +87,7 @@ void modBugfix::ExtractNewControl() {
   std::string buffer;
   try {
     buffer = platform_.files.tempPath(kTempBufferChars);
-  } catch (const std::exception&) {
+  } catch (const PlatformError&) {
     // An empty buffer leaves a bare file name, which resolves against the
     // current folder.
   }
@@ -91,7 +96,7 @@ void modBugfix::ExtractNewControl() {
   if (FileExists(target)) {
     try {
       platform_.files.deleteFile(target);
-    } catch (const std::exception&) {
+    } catch (const PlatformError&) {
       // A copy that cannot go cannot be overwritten either; the write says so.
     }
   }
@@ -99,7 +104,7 @@ void modBugfix::ExtractNewControl() {
   std::vector<std::uint8_t> bytes;
   try {
     bytes = platform_.resources.resourceBytes(control_names::kResourceType, control_names::kResourceId);
-  } catch (const std::exception&) {
+  } catch (const PlatformError&) {
     bytes.clear();
   }
 
@@ -107,7 +112,7 @@ void modBugfix::ExtractNewControl() {
   try {
     platform_.files.writeNewFile(target, bytes);
     written = true;
-  } catch (const std::exception&) {
+  } catch (const PlatformError&) {
     written = false;
   }
   bytes.clear();
@@ -115,7 +120,7 @@ void modBugfix::ExtractNewControl() {
 
   try {
     platform_.window.processPendingEvents();
-  } catch (const std::exception&) {
+  } catch (const PlatformError&) {
     // Waiting events are a courtesy to the window, not part of the copy.
   }
 
@@ -129,7 +134,7 @@ void modBugfix::ExtractNewControl() {
       state_.NewControlPath = target;
       state_.NewControlVersion = GetFileVersionString(target);
     }
-  } catch (const std::exception&) {
+  } catch (const PlatformError&) {
     state_.NewControlPath.clear();
     state_.NewControlVersion.clear();
   }
@@ -165,7 +170,7 @@ void modBugfix::RegisterControl(const std::string& path, bool Unregister, bool S
     // Waiting keeps an unregistration from landing after the registration
     // that the repair starts next.
     platform_.processes.startProcess(commandLine, window_style::kMinimizedFocus);
-  } catch (const std::exception&) {
+  } catch (const PlatformError&) {
     // Nothing is read back from regsvr32, so a failed start or wait shows
     // the same way as a failed registration: in a later look at the keys.
   }

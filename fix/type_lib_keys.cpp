@@ -1,10 +1,10 @@
 // The control's type-library keys below HKEY_CLASSES_ROOT.
-#include <exception>
 #include <string>
 
 #include "fix/control_names.h"
 #include "fix/mod_bugfix.h"
 #include "osinfo/cls_os_info.h"
+#include "platform/error.h"
 
 namespace ocx {
 
@@ -18,7 +18,7 @@ bool modBugfix::TypeLibKeyExists(const char* subKey) {
     const std::uint32_t sam = reg_access::forReading(info.Is64BitOS(), /*want64BitView=*/true);
     RegKey key;
     return key.open(platform_.registry, RootKey::ClassesRoot, subKey, sam) == 0;
-  } catch (const std::exception&) {
+  } catch (const PlatformError&) {
     return false;
   }
 }
@@ -35,14 +35,12 @@ void modBugfix::DeleteRegistryKey(const std::string& keyPath, RootKey root) {
   const auto split = keyPath.rfind('\\');
   const std::string parentPath = split == std::string::npos ? std::string() : keyPath.substr(0, split);
   const std::string child = split == std::string::npos ? keyPath : keyPath.substr(split + 1);
-  try {
-    // No view flag: the key goes in the view the program sees by default.
-    RegKey parent;
-    if (parent.open(platform_.registry, root, parentPath, reg_access::kAllAccess) == 0) {
-      static_cast<void>(platform_.registry.deleteKeyTree(parent.get(), child));
-    }
-  } catch (const std::exception&) {
-    // Whether the key went shows only in a later existence check.
+  // No view flag: the key goes in the view the program sees by default. The
+  // registry reports by status, and whether the key went shows only in a
+  // later existence check.
+  RegKey parent;
+  if (parent.open(platform_.registry, root, parentPath, reg_access::kAllAccess) == 0) {
+    static_cast<void>(platform_.registry.deleteKeyTree(parent.get(), child));
   }
 }
 

@@ -141,14 +141,12 @@ double clsOSInfo::InstallDate() {
 
 bool clsOSInfo::Is64BitOS() {
   OsFacts& os = platform_.os;
-  const ModuleHandle kernel32 = os.loadLibrary("kernel32.dll");
   bool wow64 = false;
   // Windows before XP SP2 has no IsWow64Process, and none of them is 64-bit.
-  if (kernel32 != 0 && os.hasProcAddress(kernel32, "IsWow64Process")) {
+  moduleExports(os, "kernel32.dll", "IsWow64Process", [&] {
     bool flag = false;
     if (os.isWow64Process(flag)) wow64 = flag;
-  }
-  if (kernel32 != 0) os.freeLibrary(kernel32);
+  });
   return wow64;
 }
 

@@ -5,6 +5,7 @@
 #include <limits>
 #include <string_view>
 
+#include "osinfo/os_info_texts.h"
 #include "platform/os_facts.h"
 #include "platform/utf8.h"
 
@@ -114,7 +115,7 @@ std::int16_t nt4ServicePack(const std::string& csdBuffer) {
 
 std::string productInfoText(std::int32_t productInfo) {
   static constexpr std::array<const char*, 0x1D> kTexts = {
-      "[Unbekannt]",
+      texts::kProductUndefined,
       "Ultimate",
       "Home Basic",
       "Home Premium",
@@ -145,7 +146,7 @@ std::string productInfoText(std::int32_t productInfo) {
       "Ultimate N",
   };
   constexpr auto kUnlicensed = static_cast<std::int32_t>(0xABCDABCDu);
-  if (productInfo == kUnlicensed) return "[Unlizenziert]";
+  if (productInfo == kUnlicensed) return texts::kProductUnlicensed;
   if (productInfo < 0 || productInfo >= static_cast<std::int32_t>(kTexts.size())) return {};
   return kTexts[static_cast<std::size_t>(productInfo)];
 }

@@ -1,6 +1,6 @@
 #include "platform/mod_api.h"
 
-#include <exception>
+#include "platform/error.h"
 
 namespace ocx::modAPI {
 
@@ -10,14 +10,14 @@ std::string GetSpecialFolderPath(ShellFolders& shell, std::int32_t folderId, Win
     if (owner == 0) {
       owner = shell.activeWindow();
     }
-  } catch (const std::exception&) {
+  } catch (const PlatformError&) {
     // Without an active window the shell is asked without an owner.
   }
   try {
     if (const auto found = shell.specialFolderPath(owner, folderId)) {
       path = CutAtNull(*found);
     }
-  } catch (const std::exception&) {
+  } catch (const PlatformError&) {
     path.clear();
   }
   return path;

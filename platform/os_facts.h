@@ -76,4 +76,27 @@ class OsFacts {
   [[nodiscard]] virtual std::string systemMessage(std::uint32_t code) = 0;
 };
 
+// Whether `module` exports `procName`: LoadLibraryA, GetProcAddress and, once
+// loaded, FreeLibrary. `whileExported` runs between the lookup and the
+// release when the name is there, for a call that needs the module loaded.
+// A module that does not load is not freed. A call that throws ends it there:
+// the module stays loaded and the exception travels on.
+template <typename WhileExported>
+bool moduleExports(OsFacts& os, const std::string& module, const std::string& procName, WhileExported&& whileExported) {
+  const ModuleHandle handle = os.loadLibrary(module);
+  if (handle == 0) {
+    return false;
+  }
+  const bool exported = os.hasProcAddress(handle, procName);
+  if (exported) {
+    whileExported();
+  }
+  os.freeLibrary(handle);
+  return exported;
+}
+
+[[nodiscard]] inline bool moduleExports(OsFacts& os, const std::string& module, const std::string& procName) {
+  return moduleExports(os, module, procName, [] {});
+}
+
 }  // namespace ocx

@@ -66,54 +66,50 @@ class ProfileReader {
         !root["registry_file"].is_null()) {
       failKey("/registry_file", "a profile gives \"registry\" or \"registry_file\", not both");
     }
-    for (const auto& key : keysInTextOrder("", root)) {
-      const std::string at = JsonDocument::child("", key);
-      const TopLevelKey* known = topLevelKey(key);
-      if (known == nullptr) {
-        failKey(at, "unknown key \"" + key + "\"");
-      }
-      (this->*known->apply)(at, root[key]);
-    }
+    static constexpr Key<MachineConfig> kKeys[] = {
+        {"description", [](ProfileReader& r, At at, Value v, MachineConfig& c) { c.description = r.text(at, v); }},
+        {"admin", [](ProfileReader& r, At at, Value v, MachineConfig& c) { c.admin = r.boolean(at, v); }},
+        {"os", [](ProfileReader& r, At at, Value v, MachineConfig& c) { r.readOs(at, v, c.os); }},
+        {"clock", [](ProfileReader& r, At at, Value v, MachineConfig& c) { r.readClock(at, v, c.clock); }},
+        {"folders", [](ProfileReader& r, At at, Value v, MachineConfig& c) { r.readFolders(at, v, c.folders); }},
+        {"temp", [](ProfileReader& r, At at, Value v, MachineConfig& c) { c.temp = r.textOrNull(at, v); }},
+        {"cwd", [](ProfileReader& r, At at, Value v, MachineConfig& c) { c.cwd = r.absolutePath(at, v); }},
+        {"directories",
+         [](ProfileReader& r, At at, Value v, MachineConfig& c) { c.directories = r.absolutePaths(at, v); }},
+        {"files", [](ProfileReader& r, At at, Value v, MachineConfig& c) { r.readFiles(at, v, c.files); }},
+        {"payload", [](ProfileReader& r, At at, Value v, MachineConfig& c) { c.payload = r.payload(at, v); }},
+        {"registry", [](ProfileReader& r, At at, Value v, MachineConfig&) { r.applyRegistryText(at, v); }},
+        {"registry_file", [](ProfileReader& r, At at, Value v, MachineConfig&) { r.applyRegistryFile(at, v); }},
+        {"faults", [](ProfileReader& r, At at, Value v, MachineConfig& c) { r.readFaults(at, v, c.faults); }},
+    };
+    readKeys("", root, kKeys, "", config_);
   }
 
  private:
-  // The keys of a profile's top level, each with what reads its value.
-  using Apply = void (ProfileReader::*)(const std::string& at, const json& value);
-  struct TopLevelKey {
-    std::string_view name;
-    Apply apply;
-  };
-  // What reads the value of a top-level key; nullptr for a key no profile has.
-  static const TopLevelKey* topLevelKey(std::string_view name) {
-    static constexpr TopLevelKey kKeys[] = {
-        {"description", &ProfileReader::applyDescription},
-        {"admin", &ProfileReader::applyAdmin},
-        {"os", &ProfileReader::applyOs},
-        {"clock", &ProfileReader::applyClock},
-        {"folders", &ProfileReader::applyFolders},
-        {"temp", &ProfileReader::applyTemp},
-        {"cwd", &ProfileReader::applyCwd},
-        {"directories", &ProfileReader::applyDirectories},
-        {"files", &ProfileReader::applyFiles},
-        {"payload", &ProfileReader::applyPayload},
-        {"registry", &ProfileReader::applyRegistryText},
-        {"registry_file", &ProfileReader::applyRegistryFile},
-        {"faults", &ProfileReader::applyFaults},
-    };
-    const auto known = std::ranges::find(kKeys, name, &TopLevelKey::name);
-    return known == std::end(kKeys) ? nullptr : known;
-  }
+  using At = const std::string&;
+  using Value = const json&;
 
-  void applyDescription(const std::string& at, const json& value) { config_.description = text(at, value); }
-  void applyAdmin(const std::string& at, const json& value) { config_.admin = boolean(at, value); }
-  void applyTemp(const std::string& at, const json& value) {
-    config_.temp = value.is_null() ? std::nullopt : std::optional(text(at, value));
-  }
-  void applyCwd(const std::string& at, const json& value) { config_.cwd = absolutePath(at, value); }
-  void applyDirectories(const std::string& at, const json& value) {
-    config_.directories.clear();
-    for (std::size_t i = 0; i < array(at, value).size(); ++i) {
-      config_.directories.push_back(absolutePath(JsonDocument::child(at, std::to_string(i)), value[i]));
+  // One key of an object in a profile: its name, and what reads its value
+  // into the thing the object describes.
+  template <typename Target>
+  struct Key {
+    std::string_view name;
+    void (*read)(ProfileReader& reader, At at, Value value, Target& target);
+  };
+
+  // Reads the keys of the object at `at` in the order they are written,
+  // each through its row of `keys`. A key without a row is refused, `where`
+  // saying which object it stands in.
+  template <typename Target, std::size_t N>
+  void readKeys(const std::string& at, const json& value, const Key<Target> (&keys)[N], std::string_view where,
+                Target& target) {
+    for (const auto& name : keysInTextOrder(at, object(at, value))) {
+      const std::string keyAt = JsonDocument::child(at, name);
+      const auto known = std::ranges::find(keys, name, &Key<Target>::name);
+      if (known == std::end(keys)) {
+        failKey(keyAt, "unknown key \"" + name + "\"" + std::string(where));
+      }
+      known->read(*this, keyAt, value[name], target);
     }
   }
 
@@ -192,12 +188,24 @@ class ProfileReader {
     return value.get<std::int64_t>();
   }
 
+  std::optional<std::string> textOrNull(const std::string& at, const json& value) const {
+    return value.is_null() ? std::nullopt : std::optional(text(at, value));
+  }
+
   std::string absolutePath(const std::string& at, const json& value) const {
     std::string path = text(at, value);
     if (!isAbsoluteDrivePath(path)) {
       failValue(at, nameOf(at) + " must be an absolute path such as C:\\Windows");
     }
     return path;
+  }
+
+  std::vector<std::string> absolutePaths(const std::string& at, const json& value) const {
+    std::vector<std::string> paths;
+    for (std::size_t i = 0; i < array(at, value).size(); ++i) {
+      paths.push_back(absolutePath(JsonDocument::child(at, std::to_string(i)), value[i]));
+    }
+    return paths;
   }
 
   std::optional<FileVersion> version(const std::string& at, const json& value) const {
@@ -227,158 +235,171 @@ class ProfileReader {
     return paths;
   }
 
-  void applyOs(const std::string& at, const json& value) {
-    OsSettings& os = config_.os;
-    for (const auto& key : keysInTextOrder(at, object(at, value))) {
-      const std::string k = JsonDocument::child(at, key);
-      const json& v = value[key];
-      if (key == "bits") {
-        if (!v.is_number_integer() || (v.get<std::int64_t>() != 32 && v.get<std::int64_t>() != 64)) {
-          failValue(k, "\"os/bits\" must be 32 or 64");
-        }
-        os.bits = v.get<int>();
-      } else if (key == "wow64_query") {
-        const std::string query = v.is_string() ? v.get<std::string>() : "";
-        if (query == "present") {
-          os.wow64Query = Wow64Query::Present;
-        } else if (query == "absent") {
-          os.wow64Query = Wow64Query::Absent;
-        } else if (query == "fails") {
-          os.wow64Query = Wow64Query::Fails;
-        } else {
-          failValue(k, "\"os/wow64_query\" must be \"present\", \"absent\" or \"fails\"");
-        }
-      } else if (key == "platform" || key == "major" || key == "minor" || key == "build" || key == "tick_count") {
-        const auto number = static_cast<std::uint32_t>(integer(k, v, 0, 4294967295));
-        (key == "platform" ? os.platform
-         : key == "major"  ? os.major
-         : key == "minor"  ? os.minor
-         : key == "build"  ? os.build
-                           : os.tickCount) = number;
-      } else if (key == "sp_major" || key == "sp_minor" || key == "suite_mask" || key == "lang_id") {
-        const auto number = static_cast<std::uint16_t>(integer(k, v, 0, 65535));
-        (key == "sp_major"     ? os.spMajor
-         : key == "sp_minor"   ? os.spMinor
-         : key == "suite_mask" ? os.suiteMask
-                               : os.langId) = number;
-      } else if (key == "product_type") {
-        os.productType = static_cast<std::uint8_t>(integer(k, v, 0, 255));
-      } else if (key == "csd") {
-        os.csd = text(k, v, 128);
-      } else if (key == "language") {
-        os.language = text(k, v, 127);
-      } else if (key == "extended_query_fails") {
-        os.extendedQueryFails = boolean(k, v);
-      } else if (key == "product_info") {
-        os.productInfo = static_cast<std::int32_t>(integer(k, v, INT32_MIN, INT32_MAX));
-      } else if (key == "metrics") {
-        for (const auto& index : keysInTextOrder(k, object(k, v))) {
-          const std::string metricAt = JsonDocument::child(k, index);
-          const auto number = parseDecimal<std::int64_t>(index);
-          if (!number || *number < INT32_MIN || *number > INT32_MAX) {
-            failKey(metricAt, "a metric is named by its number, such as \"86\"");
-          }
-          os.metrics[static_cast<int>(*number)] =
-              static_cast<std::int32_t>(integer(metricAt, v[index], INT32_MIN, INT32_MAX));
-        }
-      } else {
-        failKey(k, "unknown key \"" + key + "\" in \"os\"");
-      }
-    }
+  std::uint32_t dword(const std::string& at, const json& value) const {
+    return static_cast<std::uint32_t>(integer(at, value, 0, 4294967295));
   }
 
-  void applyClock(const std::string& at, const json& value) {
-    for (const auto& key : keysInTextOrder(at, object(at, value))) {
-      const std::string k = JsonDocument::child(at, key);
-      const json& v = value[key];
-      if (key == "now") {
-        if (v.is_null()) {
-          config_.clock.now.reset();
-          continue;
-        }
-        const auto time = v.is_string() ? parseLocalTime(v.get<std::string>()) : std::nullopt;
-        if (!time) {
-          failValue(k, "\"clock/now\" must be a local time \"YYYY-MM-DD HH:MM:SS\" or null");
-        }
-        config_.clock.now = time;
-      } else if (key == "utc_offset_minutes") {
-        config_.clock.utcOffsetMinutes =
-            v.is_null() ? std::nullopt : std::optional(static_cast<int>(integer(k, v, -1440, 1440)));
-      } else {
-        failKey(k, "unknown key \"" + key + "\" in \"clock\"");
-      }
-    }
+  std::optional<std::uint32_t> dwordOrNull(const std::string& at, const json& value) const {
+    return value.is_null() ? std::nullopt : std::optional(dword(at, value));
   }
 
-  void applyFolders(const std::string& at, const json& value) {
-    config_.folders.clear();
+  std::uint16_t word(const std::string& at, const json& value) const {
+    return static_cast<std::uint16_t>(integer(at, value, 0, 65535));
+  }
+
+  std::uint8_t byte(const std::string& at, const json& value) const {
+    return static_cast<std::uint8_t>(integer(at, value, 0, 255));
+  }
+
+  std::int32_t int32(const std::string& at, const json& value) const {
+    return static_cast<std::int32_t>(integer(at, value, INT32_MIN, INT32_MAX));
+  }
+
+  std::uint64_t byteCount(const std::string& at, const json& value, std::int64_t most) const {
+    return static_cast<std::uint64_t>(integer(at, value, 0, most));
+  }
+
+  // The keys a file registers when it registers itself; null for a file
+  // that does not.
+  std::optional<std::vector<std::string>> registers(const std::string& at, const json& value) const {
+    return value.is_null() ? std::nullopt : std::optional(keyPaths(at, value));
+  }
+
+  void readOs(const std::string& at, const json& value, OsSettings& os) {
+    static constexpr Key<OsSettings> kKeys[] = {
+        {"bits",
+         [](ProfileReader& r, At at, Value v, OsSettings& os) {
+           if (!v.is_number_integer() || (v.get<std::int64_t>() != 32 && v.get<std::int64_t>() != 64)) {
+             r.failValue(at, "\"os/bits\" must be 32 or 64");
+           }
+           os.bits = v.get<int>();
+         }},
+        {"wow64_query",
+         [](ProfileReader& r, At at, Value v, OsSettings& os) {
+           const std::string query = v.is_string() ? v.get<std::string>() : "";
+           if (query == "present") {
+             os.wow64Query = Wow64Query::Present;
+           } else if (query == "absent") {
+             os.wow64Query = Wow64Query::Absent;
+           } else if (query == "fails") {
+             os.wow64Query = Wow64Query::Fails;
+           } else {
+             r.failValue(at, "\"os/wow64_query\" must be \"present\", \"absent\" or \"fails\"");
+           }
+         }},
+        {"platform", [](ProfileReader& r, At at, Value v, OsSettings& os) { os.platform = r.dword(at, v); }},
+        {"major", [](ProfileReader& r, At at, Value v, OsSettings& os) { os.major = r.dword(at, v); }},
+        {"minor", [](ProfileReader& r, At at, Value v, OsSettings& os) { os.minor = r.dword(at, v); }},
+        {"build", [](ProfileReader& r, At at, Value v, OsSettings& os) { os.build = r.dword(at, v); }},
+        {"tick_count", [](ProfileReader& r, At at, Value v, OsSettings& os) { os.tickCount = r.dword(at, v); }},
+        {"sp_major", [](ProfileReader& r, At at, Value v, OsSettings& os) { os.spMajor = r.word(at, v); }},
+        {"sp_minor", [](ProfileReader& r, At at, Value v, OsSettings& os) { os.spMinor = r.word(at, v); }},
+        {"suite_mask", [](ProfileReader& r, At at, Value v, OsSettings& os) { os.suiteMask = r.word(at, v); }},
+        {"lang_id", [](ProfileReader& r, At at, Value v, OsSettings& os) { os.langId = r.word(at, v); }},
+        {"product_type", [](ProfileReader& r, At at, Value v, OsSettings& os) { os.productType = r.byte(at, v); }},
+        {"csd", [](ProfileReader& r, At at, Value v, OsSettings& os) { os.csd = r.text(at, v, 128); }},
+        {"language", [](ProfileReader& r, At at, Value v, OsSettings& os) { os.language = r.text(at, v, 127); }},
+        {"extended_query_fails",
+         [](ProfileReader& r, At at, Value v, OsSettings& os) { os.extendedQueryFails = r.boolean(at, v); }},
+        {"product_info", [](ProfileReader& r, At at, Value v, OsSettings& os) { os.productInfo = r.int32(at, v); }},
+        {"metrics",
+         [](ProfileReader& r, At at, Value v, OsSettings& os) {
+           for (const auto& index : r.keysInTextOrder(at, r.object(at, v))) {
+             const std::string metricAt = JsonDocument::child(at, index);
+             const auto number = parseDecimal<std::int64_t>(index);
+             if (!number || *number < INT32_MIN || *number > INT32_MAX) {
+               r.failKey(metricAt, "a metric is named by its number, such as \"86\"");
+             }
+             os.metrics[static_cast<int>(*number)] = r.int32(metricAt, v[index]);
+           }
+         }},
+    };
+    readKeys(at, value, kKeys, " in \"os\"", os);
+  }
+
+  void readClock(const std::string& at, const json& value, ClockSettings& clock) {
+    static constexpr Key<ClockSettings> kKeys[] = {
+        {"now",
+         [](ProfileReader& r, At at, Value v, ClockSettings& clock) {
+           if (v.is_null()) {
+             clock.now.reset();
+             return;
+           }
+           const auto time = v.is_string() ? parseLocalTime(v.get<std::string>()) : std::nullopt;
+           if (!time) {
+             r.failValue(at, "\"clock/now\" must be a local time \"YYYY-MM-DD HH:MM:SS\" or null");
+           }
+           clock.now = time;
+         }},
+        {"utc_offset_minutes",
+         [](ProfileReader& r, At at, Value v, ClockSettings& clock) {
+           clock.utcOffsetMinutes =
+               v.is_null() ? std::nullopt : std::optional(static_cast<int>(r.integer(at, v, -1440, 1440)));
+         }},
+    };
+    readKeys(at, value, kKeys, " in \"clock\"", clock);
+  }
+
+  // Folders are named by number, so their keys have no table.
+  void readFolders(const std::string& at, const json& value, std::map<std::int32_t, std::string>& folders) {
+    folders.clear();
     for (const auto& key : keysInTextOrder(at, object(at, value))) {
       const std::string k = JsonDocument::child(at, key);
       const auto number = parseDecimal<std::int64_t>(key);
       if (!number || *number < INT32_MIN || *number > INT32_MAX) {
         failKey(k, "a folder is named by its CSIDL number, such as \"36\"");
       }
-      config_.folders[static_cast<std::int32_t>(*number)] = text(k, value[key]);
+      folders[static_cast<std::int32_t>(*number)] = text(k, value[key]);
     }
   }
 
-  void applyFiles(const std::string& at, const json& value) {
-    config_.files.clear();
+  // A file of the disk: where it lies and how it is held, and what it holds.
+  struct DiskFile {
+    ProfileFile file;
+    FileContent content;
+  };
+
+  void readFiles(const std::string& at, const json& value, std::vector<ProfileFile>& files) {
+    static constexpr Key<DiskFile> kKeys[] = {
+        {"path",
+         [](ProfileReader& r, At at, Value v, DiskFile& f) {
+           f.file.path = r.absolutePath(at, v);
+           if (resolveWinPath(f.file.path, "C:\\").value_or("").size() <= 3) {
+             r.failValue(at, "a file's \"path\" names a file, not a drive");
+           }
+         }},
+        {"version", [](ProfileReader& r, At at, Value v, DiskFile& f) { f.content.version = r.version(at, v); }},
+        {"size", [](ProfileReader& r, At at, Value v, DiskFile& f) { f.content.size = r.byteCount(at, v, INT64_MAX); }},
+        {"registers", [](ProfileReader& r, At at, Value v, DiskFile& f) { f.content.registers = r.registers(at, v); }},
+        {"readonly", [](ProfileReader& r, At at, Value v, DiskFile& f) { f.file.readonly = r.boolean(at, v); }},
+        {"locked", [](ProfileReader& r, At at, Value v, DiskFile& f) { f.file.locked = r.boolean(at, v); }},
+    };
+    files.clear();
     for (std::size_t i = 0; i < array(at, value).size(); ++i) {
       const std::string itemAt = JsonDocument::child(at, std::to_string(i));
-      const json& item = object(itemAt, value[i]);
-      ProfileFile file;
-      FileContent content;
-      for (const auto& key : keysInTextOrder(itemAt, item)) {
-        const std::string k = JsonDocument::child(itemAt, key);
-        const json& v = item[key];
-        if (key == "path") {
-          file.path = absolutePath(k, v);
-          if (resolveWinPath(file.path, "C:\\").value_or("").size() <= 3) {
-            failValue(k, "a file's \"path\" names a file, not a drive");
-          }
-        } else if (key == "version") {
-          content.version = version(k, v);
-        } else if (key == "size") {
-          content.size = static_cast<std::uint64_t>(integer(k, v, 0, INT64_MAX));
-        } else if (key == "registers") {
-          content.registers = v.is_null() ? std::nullopt : std::optional(keyPaths(k, v));
-        } else if (key == "readonly") {
-          file.readonly = boolean(k, v);
-        } else if (key == "locked") {
-          file.locked = boolean(k, v);
-        } else {
-          failKey(k, "unknown key \"" + key + "\" in a file");
-        }
-      }
-      if (file.path.empty()) {
+      DiskFile read;
+      readKeys(itemAt, value[i], kKeys, " in a file", read);
+      if (read.file.path.empty()) {
         failValue(itemAt, "a file needs its \"path\"");
       }
-      file.content = std::make_shared<const FileContent>(std::move(content));
-      config_.files.push_back(std::move(file));
+      read.file.content = std::make_shared<const FileContent>(std::move(read.content));
+      files.push_back(std::move(read.file));
     }
   }
 
-  void applyPayload(const std::string& at, const json& value) {
+  std::shared_ptr<const FileContent> payload(const std::string& at, const json& value) {
     if (value.is_null()) {
-      config_.payload = nullptr;
-      return;
+      return nullptr;
     }
+    static constexpr Key<FileContent> kKeys[] = {
+        {"version", [](ProfileReader& r, At at, Value v, FileContent& c) { c.version = r.version(at, v); }},
+        {"size",
+         [](ProfileReader& r, At at, Value v, FileContent& c) { c.size = r.byteCount(at, v, kMaxPayloadSize); }},
+        {"registers", [](ProfileReader& r, At at, Value v, FileContent& c) { c.registers = r.registers(at, v); }},
+    };
     FileContent content;
-    for (const auto& key : keysInTextOrder(at, object(at, value))) {
-      const std::string k = JsonDocument::child(at, key);
-      const json& v = value[key];
-      if (key == "version") {
-        content.version = version(k, v);
-      } else if (key == "size") {
-        content.size = static_cast<std::uint64_t>(integer(k, v, 0, kMaxPayloadSize));
-      } else if (key == "registers") {
-        content.registers = v.is_null() ? std::nullopt : std::optional(keyPaths(k, v));
-      } else {
-        failKey(k, "unknown key \"" + key + "\" in \"payload\"");
-      }
-    }
-    config_.payload = std::make_shared<const FileContent>(std::move(content));
+    readKeys(at, value, kKeys, " in \"payload\"", content);
+    return std::make_shared<const FileContent>(std::move(content));
   }
 
   void applyRegistryText(const std::string& at, const json& value) {
@@ -424,40 +445,32 @@ class ProfileReader {
     config_.registry = std::move(store);
   }
 
-  void applyFaults(const std::string& at, const json& value) {
-    config_.faults.clear();
+  void readFaults(const std::string& at, const json& value, std::vector<Fault>& faults) {
+    static constexpr Key<Fault> kKeys[] = {
+        {"op",
+         [](ProfileReader& r, At at, Value v, Fault& fault) {
+           fault.op = v.is_string() ? v.get<std::string>() : "";
+           if (!isFaultOp(fault.op)) {
+             r.failValue(at, "unknown fault \"op\"");
+           }
+         }},
+        {"path", [](ProfileReader& r, At at, Value v, Fault& fault) { fault.path = r.textOrNull(at, v); }},
+        {"error", [](ProfileReader& r, At at, Value v, Fault& fault) { fault.error = r.dword(at, v); }},
+        {"times", [](ProfileReader& r, At at, Value v, Fault& fault) { fault.times = r.dwordOrNull(at, v); }},
+    };
+    faults.clear();
     for (std::size_t i = 0; i < array(at, value).size(); ++i) {
       const std::string itemAt = JsonDocument::child(at, std::to_string(i));
-      const json& item = object(itemAt, value[i]);
       Fault fault;
-      bool hasError = false;
-      for (const auto& key : keysInTextOrder(itemAt, item)) {
-        const std::string k = JsonDocument::child(itemAt, key);
-        const json& v = item[key];
-        if (key == "op") {
-          fault.op = v.is_string() ? v.get<std::string>() : "";
-          if (!isFaultOp(fault.op)) {
-            failValue(k, "unknown fault \"op\"");
-          }
-        } else if (key == "path") {
-          fault.path = v.is_null() ? std::nullopt : std::optional(text(k, v));
-        } else if (key == "error") {
-          fault.error = static_cast<std::uint32_t>(integer(k, v, 0, 4294967295));
-          hasError = true;
-        } else if (key == "times") {
-          fault.times =
-              v.is_null() ? std::nullopt : std::optional(static_cast<std::uint32_t>(integer(k, v, 0, 4294967295)));
-        } else {
-          failKey(k, "unknown key \"" + key + "\" in a fault");
-        }
-      }
+      readKeys(itemAt, value[i], kKeys, " in a fault", fault);
       if (fault.op.empty()) {
         failValue(itemAt, "a fault needs its \"op\"");
       }
-      if (!hasError) {
+      // A present "error" that did not read has been refused already.
+      if (!value[i].contains("error")) {
         failValue(itemAt, "a fault needs its \"error\"");
       }
-      config_.faults.push_back(std::move(fault));
+      faults.push_back(std::move(fault));
     }
   }
 

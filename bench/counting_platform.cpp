@@ -2,9 +2,10 @@
 
 namespace ocx::bench {
 
-RegStatus CountingRegistry::openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegHandle& key) {
+RegStatus CountingRegistry::openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegView view,
+                                    RegHandle& key) {
   ++opens_;
-  return inner_.openKey(root, subKey, sam, key);
+  return inner_.openKey(root, subKey, sam, view, key);
 }
 
 RegStatus CountingRegistry::openSubKey(RegHandle parent, const std::string& subKey, std::uint32_t sam, RegHandle& key) {

@@ -15,7 +15,7 @@ class CountingRegistry final : public Registry {
  public:
   explicit CountingRegistry(Registry& inner) : inner_(inner) {}
 
-  RegStatus openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegHandle& key) override;
+  RegStatus openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegView view, RegHandle& key) override;
   RegStatus openSubKey(RegHandle parent, const std::string& subKey, std::uint32_t sam, RegHandle& key) override;
   RegStatus queryValueInfo(RegHandle key, const std::string& name, std::uint32_t& type, std::uint32_t& size) override;
   RegStatus queryValue(RegHandle key, const std::string& name, std::uint32_t& type, std::span<std::uint8_t> buffer,

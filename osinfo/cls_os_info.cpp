@@ -97,7 +97,9 @@ std::optional<std::vector<std::uint8_t>> clsOSInfo::pReadExactBinary(const char*
   // exactly, so they bypass pGetRegistryValue.
   Registry& registry = platform_.registry;
   RegKey key;
-  if (key.open(registry, RootKey::LocalMachine, subKey, readMask(true)) != 0) return std::nullopt;
+  if (key.open(registry, RootKey::LocalMachine, subKey, reg_access::kReadValues, readView(true)) != 0) {
+    return std::nullopt;
+  }
   std::uint32_t type = 0;
   std::uint32_t size = 0;
   if (registry.queryValueInfo(key.get(), valueName, type, size) != 0) return std::nullopt;
@@ -284,20 +286,20 @@ osinfo::Release clsOSInfo::pRelease() const {
                              mVersionInfo.productType);
 }
 
-std::uint32_t clsOSInfo::readMask(bool use64BitView) {
-  // Asked on every read, even when the view flag is not wanted.
+RegView clsOSInfo::readView(bool use64BitView) {
+  // Asked on every read, even when the 64-bit view is not wanted.
   const bool is64 = Is64BitOS();
-  return reg_access::forReading(is64, use64BitView);
+  return viewFor(is64, use64BitView);
 }
 
 RegistryValue clsOSInfo::pGetRegistryValue(RootKey hKey, const std::string& SubKey, const std::string& ValueName,
                                            const RegistryValue& Default, bool Use64BitView) {
   Registry& registry = platform_.registry;
   RegistryValue result = Default;
-  const std::uint32_t mask = readMask(Use64BitView);
+  const RegView view = readView(Use64BitView);
 
   RegKey key;
-  if (key.open(registry, hKey, SubKey, mask) != 0) return result;
+  if (key.open(registry, hKey, SubKey, reg_access::kReadValues, view) != 0) return result;
 
   std::uint32_t type = 0;
   std::uint32_t size = 0;

@@ -11,10 +11,12 @@
 // - A key or value that does not exist gives 2; names compare without
 //   regard to case.
 // - Views: a 32-bit process on a 64-bit Windows sees the Wow6432Node subtree
-//   as HKEY_LOCAL_MACHINE\SOFTWARE unless the open asks for kWow64_64Key;
-//   outside SOFTWARE both views are one tree, and on a 32-bit Windows the
-//   flag does nothing. A handle does not remember its view: every open,
-//   below a key too, names the view it wants.
+//   as HKEY_LOCAL_MACHINE\SOFTWARE unless the open asks for
+//   RegView::Wow64_64; outside SOFTWARE both views are one tree, and on a
+//   32-bit Windows there is only the one. An open key keeps the view it was
+//   opened in, and every key opened below it is in that view: Windows wants
+//   the same view for every open along a path, so a child cannot name
+//   another.
 // - Sizes are those of the "A" calls: a text value counts one code-page
 //   byte per stored UTF-16 unit, its NUL only when one was stored.
 #pragma once
@@ -41,16 +43,21 @@ inline constexpr std::uint32_t kEnumerateSubKeys = 0x8;
 inline constexpr std::uint32_t kNotify = 0x10;
 // Query, enumerate and notify: reading without asking for READ_CONTROL.
 inline constexpr std::uint32_t kReadValues = 0x19;
-// A view flag, not a right: open in the 64-bit view of a 64-bit Windows.
-inline constexpr std::uint32_t kWow64_64Key = 0x100;
 inline constexpr std::uint32_t kAllAccess = 0xF003F;
-
-// Reading rights, in the 64-bit view when the system is 64-bit and that view
-// is wanted; a 32-bit system has only the one view.
-constexpr std::uint32_t forReading(bool is64BitSystem, bool want64BitView) {
-  return is64BitSystem && want64BitView ? kReadValues | kWow64_64Key : kReadValues;
-}
 }  // namespace reg_access
+
+// Which of a 64-bit Windows' two registries an open sees below
+// HKEY_LOCAL_MACHINE\SOFTWARE.
+enum class RegView : std::uint8_t {
+  Default,   // the process's own: for this 32-bit program the 32-bit view
+  Wow64_64,  // the 64-bit view, KEY_WOW64_64KEY
+};
+
+// The 64-bit view when the system is 64-bit and that view is wanted; a
+// 32-bit system has only the one view, and is not asked for another.
+constexpr RegView viewFor(bool is64BitSystem, bool want64BitView) {
+  return is64BitSystem && want64BitView ? RegView::Wow64_64 : RegView::Default;
+}
 
 namespace reg_type {
 inline constexpr std::uint32_t kNone = 0;
@@ -74,14 +81,15 @@ class Registry {
  public:
   virtual ~Registry() = default;
 
-  // RegOpenKeyExA(root, subKey, 0, sam, &key). `sam` carries the rights and,
-  // when wanted, kWow64_64Key. On 0 `key` is open and must be closed; on any
-  // other status nothing was opened and `key` is untouched.
-  [[nodiscard]] virtual RegStatus openKey(RootKey root, const std::string& subKey, std::uint32_t sam,
+  // RegOpenKeyExA(root, subKey, 0, sam, &key), with KEY_WOW64_64KEY added
+  // for RegView::Wow64_64. `sam` carries the rights alone. On 0 `key` is
+  // open and must be closed; on any other status nothing was opened and
+  // `key` is untouched.
+  [[nodiscard]] virtual RegStatus openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegView view,
                                           RegHandle& key) = 0;
 
   // Same, below an open key (the root of a deletion is such a key), in the
-  // view that `sam` names, whatever view the parent was opened in.
+  // view the parent was opened in; below a predefined root, RegView::Default.
   [[nodiscard]] virtual RegStatus openSubKey(RegHandle parent, const std::string& subKey, std::uint32_t sam,
                                              RegHandle& key) = 0;
 
@@ -127,10 +135,11 @@ class RegKey {
   ~RegKey() { close(); }
 
   // Opens root\subKey; on failure `this` stays closed and the status is returned.
-  [[nodiscard]] RegStatus open(Registry& registry, RootKey root, const std::string& subKey, std::uint32_t sam) {
+  [[nodiscard]] RegStatus open(Registry& registry, RootKey root, const std::string& subKey, std::uint32_t sam,
+                               RegView view) {
     close();
     RegHandle handle = 0;
-    const RegStatus status = registry.openKey(root, subKey, sam, handle);
+    const RegStatus status = registry.openKey(root, subKey, sam, view, handle);
     if (status == 0) {
       registry_ = &registry;
       handle_ = handle;

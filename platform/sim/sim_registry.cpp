@@ -68,12 +68,11 @@ std::string SimRegistry::physicalPath(RootKey root, const std::string& path, boo
   return physical;
 }
 
-RegStatus SimRegistry::open(RootKey root, const std::string& path, std::uint32_t sam, RegHandle& key) {
+RegStatus SimRegistry::open(RootKey root, const std::string& path, std::uint32_t sam, RegView view, RegHandle& key) {
   if (const auto fault = faults_.take("reg_open", {faultPath(root, path)})) {
     return static_cast<RegStatus>(*fault);
   }
-  const bool wide = view64(sam);
-  auto node = store_.find(root, physicalPath(root, path, wide));
+  auto node = store_.find(root, physicalPath(root, path, view64(view)));
   if (!node) {
     return win32_error::kFileNotFound;
   }
@@ -82,25 +81,26 @@ RegStatus SimRegistry::open(RootKey root, const std::string& path, std::uint32_t
   }
   const RegHandle handle = nextHandle_;
   nextHandle_ += 4;
-  open_.emplace(handle, OpenKey{root, path, wide, sam, std::move(node)});
+  open_.emplace(handle, OpenKey{root, path, view, sam, std::move(node)});
   key = handle;
   return win32_error::kSuccess;
 }
 
 const SimRegistry::OpenKey* SimRegistry::lookup(RegHandle handle) {
   if (const auto root = predefinedRoot(handle)) {
-    rootScratch_ = OpenKey{*root, "", false, reg_access::kAllAccess, store_.root(*root)};
+    rootScratch_ = OpenKey{*root, "", RegView::Default, reg_access::kAllAccess, store_.root(*root)};
     return &rootScratch_;
   }
   const auto it = open_.find(handle);
   return it == open_.end() ? nullptr : &it->second;
 }
 
-RegStatus SimRegistry::openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegHandle& key) {
+RegStatus SimRegistry::openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegView view,
+                               RegHandle& key) {
   if (!predefinedRoot(static_cast<RegHandle>(root))) {
     return win32_error::kInvalidHandle;
   }
-  return open(root, throughAnsi(subKey), sam, key);
+  return open(root, throughAnsi(subKey), sam, view, key);
 }
 
 RegStatus SimRegistry::openSubKey(RegHandle parent, const std::string& subKey, std::uint32_t sam, RegHandle& key) {
@@ -112,7 +112,7 @@ RegStatus SimRegistry::openSubKey(RegHandle parent, const std::string& subKey, s
     return win32_error::kKeyDeleted;
   }
   const RootKey root = open_key->root;
-  return open(root, joinPath(open_key->path, throughAnsi(subKey)), sam, key);
+  return open(root, joinPath(open_key->path, throughAnsi(subKey)), sam, open_key->view, key);
 }
 
 RegStatus SimRegistry::readValue(RegHandle key, const std::string& name, std::uint32_t& type,
@@ -196,7 +196,7 @@ RegStatus SimRegistry::deleteKeyTree(RegHandle parent, const std::string& child)
   if (open_key->node->deleted()) {
     return win32_error::kKeyDeleted;
   }
-  const std::string physical = physicalPath(root, path, open_key->view64);
+  const std::string physical = physicalPath(root, path, view64(open_key->view));
   if (!store_.find(root, physical)) {
     return win32_error::kFileNotFound;
   }

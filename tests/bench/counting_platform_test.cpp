@@ -32,9 +32,12 @@ TEST(CountingRegistryTest, CountsEveryOpenAndForwardsItsResult) {
     auto decorated = sim::Machine::createDefault();
     CountingRegistry counting(decorated->registry());
     const auto open = [&](Registry& registry, RegHandle& key) {
-      if (!c.belowOpenKey) return registry.openKey(RootKey::ClassesRoot, c.path, reg_access::kReadValues, key);
+      if (!c.belowOpenKey) {
+        return registry.openKey(RootKey::ClassesRoot, c.path, reg_access::kReadValues, RegView::Default, key);
+      }
       RegHandle parent = 0;
-      EXPECT_EQ(registry.openKey(RootKey::ClassesRoot, "TypeLib", reg_access::kReadValues, parent), 0);
+      EXPECT_EQ(registry.openKey(RootKey::ClassesRoot, "TypeLib", reg_access::kReadValues, RegView::Default, parent),
+                0);
       const RegStatus status = registry.openSubKey(parent, c.path, reg_access::kReadValues, key);
       static_cast<void>(registry.closeKey(parent));
       return status;

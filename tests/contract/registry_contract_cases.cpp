@@ -7,7 +7,6 @@ namespace ocx::contract {
 namespace {
 
 constexpr std::uint32_t kRead = reg_access::kReadValues;
-constexpr std::uint32_t kRead64 = reg_access::kReadValues | reg_access::kWow64_64Key;
 constexpr RootKey kHklm = RootKey::LocalMachine;
 constexpr RegHandle kSentinelKey = 0x5a5a5a5a;
 
@@ -37,7 +36,7 @@ std::string readTextInto(Registry& registry, std::size_t bytes) {
   std::vector<std::uint8_t> buffer(bytes, 0xAA);
   std::uint32_t type = 99;
   auto size = static_cast<std::uint32_t>(bytes);
-  const RegStatus opened = key.open(registry, kHklm, kScratchKey, kRead);
+  const RegStatus opened = key.open(registry, kHklm, kScratchKey, kRead, RegView::Default);
   const RegStatus status = opened != 0 ? opened : registry.queryValue(key.get(), "Text", type, buffer, size);
   return std::to_string(status) + " size " + std::to_string(size) + " type " + std::to_string(type) + " buffer" +
          hex(buffer.data(), buffer.size());
@@ -47,23 +46,44 @@ std::string path(const char* below) {
   return std::string(kScratchKey) + (*below != '\0' ? "\\" : "") + below;
 }
 
-// "TYPE: bytes" as the "A" calls read the value, or "status N" for the
-// first step that fails: open, ask for the size, read exactly that size.
-std::string read(Registry& registry, const std::string& keyPath, const char* name, std::uint32_t sam = kRead) {
-  RegKey key;
-  if (const RegStatus status = key.open(registry, kHklm, keyPath, sam); status != 0) {
-    return "status " + std::to_string(status);
-  }
+// "TYPE: bytes" as the "A" calls read the value of an open key, or
+// "status N" for the first step that fails: ask for the size, read exactly
+// that size.
+std::string readOpen(Registry& registry, RegHandle key, const char* name) {
   std::uint32_t type = 0;
   std::uint32_t size = 0;
-  if (const RegStatus status = registry.queryValueInfo(key.get(), name, type, size); status != 0) {
+  if (const RegStatus status = registry.queryValueInfo(key, name, type, size); status != 0) {
     return "status " + std::to_string(status);
   }
   std::vector<std::uint8_t> data(size);
-  if (const RegStatus status = registry.queryValue(key.get(), name, type, data, size); status != 0) {
+  if (const RegStatus status = registry.queryValue(key, name, type, data, size); status != 0) {
     return "status " + std::to_string(status);
   }
   return std::to_string(type) + ":" + hex(data.data(), size);
+}
+
+// The same, opening HKEY_LOCAL_MACHINE\keyPath first.
+std::string read(Registry& registry, const std::string& keyPath, const char* name, RegView view = RegView::Default) {
+  RegKey key;
+  if (const RegStatus status = key.open(registry, kHklm, keyPath, kRead, view); status != 0) {
+    return "status " + std::to_string(status);
+  }
+  return readOpen(registry, key.get(), name);
+}
+
+// The same below a key opened in `view`: HKEY_LOCAL_MACHINE\parentPath,
+// then `child` below that handle.
+std::string readBelow(Registry& registry, const char* parentPath, RegView view, const char* child, const char* name) {
+  RegKey parent;
+  if (const RegStatus status = parent.open(registry, kHklm, parentPath, kRead, view); status != 0) {
+    return "status " + std::to_string(status);
+  }
+  RegHandle key = 0;
+  if (const RegStatus status = registry.openSubKey(parent.get(), child, kRead, key); status != 0) {
+    return "status " + std::to_string(status);
+  }
+  const RegKey opened(registry, key);
+  return readOpen(registry, opened.get(), name);
 }
 
 struct RegistryCase {
@@ -76,22 +96,36 @@ const RegistryCase kCases[] = {
     // Views: a 32-bit process sees Wow6432Node as SOFTWARE unless it asks
     // for the 64-bit view, key by key.
     {"the 32-bit view by default", [](Registry& r) { return read(r, kScratchKey, "Where"); }, "1: 33 32 00"},
-    {"the 64-bit view when asked", [](Registry& r) { return read(r, kScratchKey, "Where", kRead64); }, "1: 36 34 00"},
+    {"the 64-bit view when asked", [](Registry& r) { return read(r, kScratchKey, "Where", RegView::Wow64_64); },
+     "1: 36 34 00"},
     {"Wow6432Node names the 32-bit view",
      [](Registry& r) { return read(r, "SOFTWARE\\Wow6432Node\\OcxmedicContract", "Where"); }, "1: 33 32 00"},
     {"names compare without regard to case",
-     [](Registry& r) { return read(r, "software\\OCXMEDICcontract", "WHERE", kRead64); }, "1: 36 34 00"},
+     [](Registry& r) { return read(r, "software\\OCXMEDICcontract", "WHERE", RegView::Wow64_64); }, "1: 36 34 00"},
     {"a key of the 64-bit view alone is missing in the 32-bit one",
      [](Registry& r) { return read(r, path("Only64"), "Where"); }, "status 2"},
-    {"and there in the 64-bit one", [](Registry& r) { return read(r, path("Only64"), "Where", kRead64); },
+    {"and there in the 64-bit one", [](Registry& r) { return read(r, path("Only64"), "Where", RegView::Wow64_64); },
      "1: 36 34 00"},
     {"a missing key leaves the out key as it was",
      [](Registry& r) {
        RegHandle key = kSentinelKey;
-       const RegStatus status = r.openKey(kHklm, path("Missing"), kRead, key);
+       const RegStatus status = r.openKey(kHklm, path("Missing"), kRead, RegView::Default, key);
        return std::to_string(status) + (key == kSentinelKey ? " untouched" : " changed");
      },
      "2 untouched"},
+
+    // A key opened below an open key is in its parent's view. Wine carries
+    // the view from a handle of SOFTWARE or below to the opens below it, so
+    // there only a parent above SOFTWARE shows whether the binding passes
+    // the view on.
+    {"below HKEY_LOCAL_MACHINE of the 32-bit view",
+     [](Registry& r) { return readBelow(r, "", RegView::Default, kScratchKey, "Where"); }, "1: 33 32 00"},
+    {"below HKEY_LOCAL_MACHINE of the 64-bit view",
+     [](Registry& r) { return readBelow(r, "", RegView::Wow64_64, kScratchKey, "Where"); }, "1: 36 34 00"},
+    {"a key of the 64-bit view alone, below its parent of that view",
+     [](Registry& r) { return readBelow(r, kScratchKey, RegView::Wow64_64, "Only64", "Where"); }, "1: 36 34 00"},
+    {"and not below its parent of the 32-bit view",
+     [](Registry& r) { return readBelow(r, kScratchKey, RegView::Default, "Only64", "Where"); }, "status 2"},
 
     // Types and the sizes of the "A" calls: text in code-page bytes.
     {"text with its NUL", [](Registry& r) { return read(r, kScratchKey, "Text"); }, "1: 61 62 63 00"},
@@ -108,7 +142,7 @@ const RegistryCase kCases[] = {
        RegKey key;
        std::uint32_t type = 99;
        std::uint32_t size = 99;
-       const RegStatus opened = key.open(r, kHklm, kScratchKey, kRead);
+       const RegStatus opened = key.open(r, kHklm, kScratchKey, kRead, RegView::Default);
        const RegStatus status = opened != 0 ? opened : r.queryValueInfo(key.get(), "Missing", type, size);
        return std::to_string(status) + " type " + std::to_string(type) + " size " + std::to_string(size);
      },
@@ -121,7 +155,7 @@ const RegistryCase kCases[] = {
        RegKey key;
        std::uint32_t type = 99;
        std::uint32_t size = 0;
-       const RegStatus opened = key.open(r, kHklm, kScratchKey, kRead);
+       const RegStatus opened = key.open(r, kHklm, kScratchKey, kRead, RegView::Default);
        const RegStatus status = opened != 0 ? opened : r.queryValue(key.get(), "Dword", type, {}, size);
        return std::to_string(status) + " size " + std::to_string(size);
      },
@@ -133,14 +167,14 @@ const RegistryCase kCases[] = {
     {"deleting a missing child",
      [](Registry& r) {
        RegKey parent;
-       const RegStatus opened = parent.open(r, kHklm, kScratchKey, reg_access::kAllAccess);
+       const RegStatus opened = parent.open(r, kHklm, kScratchKey, reg_access::kAllAccess, RegView::Default);
        return std::to_string(opened != 0 ? opened : r.deleteKeyTree(parent.get(), "Missing"));
      },
      "2"},
     {"deleting a tree takes everything below",
      [](Registry& r) {
        RegKey parent;
-       const RegStatus opened = parent.open(r, kHklm, kScratchKey, reg_access::kAllAccess);
+       const RegStatus opened = parent.open(r, kHklm, kScratchKey, reg_access::kAllAccess, RegView::Default);
        const RegStatus status = opened != 0 ? opened : r.deleteKeyTree(parent.get(), "Tree");
        return std::to_string(status) + ", then " + read(r, path("Tree\\Leaf"), "Where") + ", " +
               read(r, path("Tree"), "Where");

@@ -117,10 +117,10 @@ class CallLayer final : public Registry,
   [[nodiscard]] const std::vector<Call>& calls() const { return calls_; }
 
   // Registry.
-  RegStatus openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegHandle& key) override {
+  RegStatus openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegView view, RegHandle& key) override {
     const std::string path = join(std::string(sim::rootLongName(root)), subKey);
     return failHere("reg_open", path) ? code()
-                                      : remember(key, path, machine_.registry().openKey(root, subKey, sam, key));
+                                      : remember(key, path, machine_.registry().openKey(root, subKey, sam, view, key));
   }
   RegStatus openSubKey(RegHandle parent, const std::string& subKey, std::uint32_t sam, RegHandle& key) override {
     const std::string path = join(keyPath(parent), subKey);

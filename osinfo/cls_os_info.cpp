@@ -100,10 +100,10 @@ std::optional<std::vector<std::uint8_t>> clsOSInfo::pReadExactBinary(const char*
   if (key.open(registry, RootKey::LocalMachine, subKey, reg_access::kReadValues, readView(true)) != 0) {
     return std::nullopt;
   }
-  std::uint32_t type = 0;
+  RegType type = RegType::None;
   std::uint32_t size = 0;
   if (registry.queryValueInfo(key.get(), valueName, type, size) != 0) return std::nullopt;
-  if (type != reg_type::kBinary || size != exactSize) return std::nullopt;
+  if (type != RegType::Binary || size != exactSize) return std::nullopt;
   std::vector<std::uint8_t> data(exactSize, 0);
   std::uint32_t readSize = exactSize;
   if (registry.queryValue(key.get(), valueName, type, data, readSize) != 0) return std::nullopt;
@@ -134,7 +134,7 @@ std::int32_t clsOSInfo::Edition() {
 
 osinfo::Edition clsOSInfo::pEdition() {
   return osinfo::editionCode(ProductType(), SuiteMask(),
-                             [this](int index) { return platform_.os.systemMetrics(index); });
+                             [this](SystemMetric index) { return platform_.os.systemMetrics(index); });
 }
 
 double clsOSInfo::InstallDate() {
@@ -159,7 +159,7 @@ bool clsOSInfo::IsWindowsHomeServer() const {
 }
 
 bool clsOSInfo::IsWindowsServer2003R2() {
-  return platform_.os.systemMetrics(system_metric::kServerR2) != 0;
+  return platform_.os.systemMetrics(SystemMetric::ServerR2) != 0;
 }
 
 std::int16_t clsOSInfo::LangID() const {
@@ -301,33 +301,33 @@ RegistryValue clsOSInfo::pGetRegistryValue(RootKey hKey, const std::string& SubK
   RegKey key;
   if (key.open(registry, hKey, SubKey, reg_access::kReadValues, view) != 0) return result;
 
-  std::uint32_t type = 0;
+  RegType type = RegType::None;
   std::uint32_t size = 0;
   if (registry.queryValueInfo(key.get(), ValueName, type, size) != 0) return result;
 
   switch (type) {
-    case reg_type::kSz:
-    case reg_type::kExpandSz:
-    case reg_type::kMultiSz: {
+    case RegType::Sz:
+    case RegType::ExpandSz:
+    case RegType::MultiSz: {
       std::vector<std::uint8_t> buffer(size, 0);
-      std::uint32_t readType = type;
+      RegType readType = type;
       std::uint32_t readSize = size;
       if (registry.queryValue(key.get(), ValueName, readType, buffer, readSize) != 0) break;
       if (auto value = osinfo::registryTextValue(readType, registry.textFromAnsi(buffer))) result = std::move(*value);
       break;
     }
-    case reg_type::kBinary: {
+    case RegType::Binary: {
       RegistryValue::Bytes bytes(size, 0);
-      std::uint32_t readType = type;
+      RegType readType = type;
       std::uint32_t readSize = size;
       if (registry.queryValue(key.get(), ValueName, readType, bytes, readSize) == 0) result = std::move(bytes);
       break;
     }
-    case reg_type::kDword: {
+    case RegType::Dword: {
       // Shorter data fills the low-order bytes; longer data does not fit and
       // the read fails.
       std::array<std::uint8_t, 4> data{};
-      std::uint32_t readType = type;
+      RegType readType = type;
       std::uint32_t readSize = size;
       if (registry.queryValue(key.get(), ValueName, readType, data, readSize) == 0) {
         result = static_cast<std::int32_t>(littleEndian32(data));

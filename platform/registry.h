@@ -22,6 +22,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <span>
 #include <string>
 #include <utility>
@@ -59,20 +60,25 @@ constexpr RegView viewFor(bool is64BitSystem, bool want64BitView) {
   return is64BitSystem && want64BitView ? RegView::Wow64_64 : RegView::Default;
 }
 
-namespace reg_type {
-inline constexpr std::uint32_t kNone = 0;
-inline constexpr std::uint32_t kSz = 1;
-inline constexpr std::uint32_t kExpandSz = 2;
-inline constexpr std::uint32_t kBinary = 3;
-inline constexpr std::uint32_t kDword = 4;
-inline constexpr std::uint32_t kDwordBigEndian = 5;
-inline constexpr std::uint32_t kLink = 6;
-inline constexpr std::uint32_t kMultiSz = 7;
-inline constexpr std::uint32_t kResourceList = 8;
-inline constexpr std::uint32_t kFullResourceDescriptor = 9;
-inline constexpr std::uint32_t kResourceRequirementsList = 10;
-inline constexpr std::uint32_t kQword = 11;
-}  // namespace reg_type
+// The type of a registry value, REG_NONE to REG_QWORD. A value may carry
+// any other 32-bit number as its type; that number is kept as it is.
+enum class RegType : std::uint32_t {
+  None = 0,
+  Sz = 1,
+  ExpandSz = 2,
+  Binary = 3,
+  Dword = 4,
+  DwordBigEndian = 5,
+  Link = 6,
+  MultiSz = 7,
+  ResourceList = 8,
+  FullResourceDescriptor = 9,
+  ResourceRequirementsList = 10,
+  Qword = 11,
+};
+
+// A failed test shows a type by its number.
+void PrintTo(RegType type, std::ostream* out);
 
 using RegStatus = std::int32_t;
 using RegHandle = std::uintptr_t;
@@ -95,13 +101,13 @@ class Registry {
 
   // RegQueryValueExA without a data buffer: on 0, `type` and `size` (bytes,
   // as the "A" call reports them after its code-page conversion).
-  [[nodiscard]] virtual RegStatus queryValueInfo(RegHandle key, const std::string& name, std::uint32_t& type,
+  [[nodiscard]] virtual RegStatus queryValueInfo(RegHandle key, const std::string& name, RegType& type,
                                                  std::uint32_t& size) = 0;
 
   // RegQueryValueExA with a buffer. On 0, the data fills the first `size`
   // bytes of `buffer` and `type` is set. When the buffer is too small the
   // status is 234 and `size` tells the size needed; `buffer` is untouched.
-  [[nodiscard]] virtual RegStatus queryValue(RegHandle key, const std::string& name, std::uint32_t& type,
+  [[nodiscard]] virtual RegStatus queryValue(RegHandle key, const std::string& name, RegType& type,
                                              std::span<std::uint8_t> buffer, std::uint32_t& size) = 0;
 
   // RegCloseKey.

@@ -39,7 +39,7 @@ std::optional<RootKey> predefinedRoot(RegHandle handle) {
 // The bytes the "A" call hands out: text kinds one code-page byte per
 // stored UTF-16 unit, everything else as stored.
 std::vector<std::uint8_t> ansiData(const RegValue& value) {
-  if (value.type != reg_type::kSz && value.type != reg_type::kExpandSz && value.type != reg_type::kMultiSz) {
+  if (value.type != RegType::Sz && value.type != RegType::ExpandSz && value.type != RegType::MultiSz) {
     return value.data;
   }
   const std::string ansi = utf16ToAnsi(utf16FromBytes(value.data));
@@ -115,7 +115,7 @@ RegStatus SimRegistry::openSubKey(RegHandle parent, const std::string& subKey, s
   return open(root, joinPath(open_key->path, throughAnsi(subKey)), sam, open_key->view, key);
 }
 
-RegStatus SimRegistry::readValue(RegHandle key, const std::string& name, std::uint32_t& type,
+RegStatus SimRegistry::readValue(RegHandle key, const std::string& name, RegType& type,
                                  std::vector<std::uint8_t>& data) {
   const OpenKey* open_key = lookup(key);
   if (open_key == nullptr) {
@@ -139,9 +139,8 @@ RegStatus SimRegistry::readValue(RegHandle key, const std::string& name, std::ui
   return win32_error::kSuccess;
 }
 
-RegStatus SimRegistry::queryValueInfo(RegHandle key, const std::string& name, std::uint32_t& type,
-                                      std::uint32_t& size) {
-  std::uint32_t found_type = 0;
+RegStatus SimRegistry::queryValueInfo(RegHandle key, const std::string& name, RegType& type, std::uint32_t& size) {
+  RegType found_type = RegType::None;
   std::vector<std::uint8_t> data;
   const RegStatus status = readValue(key, name, found_type, data);
   if (status == win32_error::kSuccess) {
@@ -151,9 +150,9 @@ RegStatus SimRegistry::queryValueInfo(RegHandle key, const std::string& name, st
   return status;
 }
 
-RegStatus SimRegistry::queryValue(RegHandle key, const std::string& name, std::uint32_t& type,
-                                  std::span<std::uint8_t> buffer, std::uint32_t& size) {
-  std::uint32_t found_type = 0;
+RegStatus SimRegistry::queryValue(RegHandle key, const std::string& name, RegType& type, std::span<std::uint8_t> buffer,
+                                  std::uint32_t& size) {
+  RegType found_type = RegType::None;
   std::vector<std::uint8_t> data;
   const RegStatus status = readValue(key, name, found_type, data);
   if (status != win32_error::kSuccess) {

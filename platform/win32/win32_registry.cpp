@@ -39,19 +39,18 @@ RegStatus Win32Registry::openSubKey(RegHandle parent, const std::string& subKey,
   return open(toHkey(parent), subKey, sam, view, key);
 }
 
-RegStatus Win32Registry::queryValueInfo(RegHandle key, const std::string& name, std::uint32_t& type,
-                                        std::uint32_t& size) {
+RegStatus Win32Registry::queryValueInfo(RegHandle key, const std::string& name, RegType& type, std::uint32_t& size) {
   DWORD valueType = 0;
   DWORD valueSize = 0;
   const LONG status = RegQueryValueExA(toHkey(key), toAnsi(name).c_str(), nullptr, &valueType, nullptr, &valueSize);
   if (status == ERROR_SUCCESS) {
-    type = valueType;
+    type = static_cast<RegType>(valueType);
     size = valueSize;
   }
   return status;
 }
 
-RegStatus Win32Registry::queryValue(RegHandle key, const std::string& name, std::uint32_t& type,
+RegStatus Win32Registry::queryValue(RegHandle key, const std::string& name, RegType& type,
                                     std::span<std::uint8_t> buffer, std::uint32_t& size) {
   // Read into a copy: Windows may fill part of a buffer that turns out too
   // small, and the caller's must stay as it was then.
@@ -63,7 +62,7 @@ RegStatus Win32Registry::queryValue(RegHandle key, const std::string& name, std:
   const LONG status = RegQueryValueExA(toHkey(key), toAnsi(name).c_str(), nullptr, &valueType, data.data(), &valueSize);
   if (status == ERROR_SUCCESS) {
     std::copy_n(data.begin(), std::min<std::size_t>(valueSize, buffer.size()), buffer.begin());
-    type = valueType;
+    type = static_cast<RegType>(valueType);
     size = valueSize;
   } else if (status == ERROR_MORE_DATA) {
     size = valueSize;

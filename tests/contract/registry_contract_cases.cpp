@@ -10,6 +10,11 @@ constexpr std::uint32_t kRead = reg_access::kReadValues;
 constexpr RootKey kHklm = RootKey::LocalMachine;
 constexpr RegHandle kSentinelKey = 0x5a5a5a5a;
 
+// A type as the tables write it: its number.
+std::string typeNumber(RegType type) {
+  return std::to_string(static_cast<std::uint32_t>(type));
+}
+
 std::vector<std::uint8_t> utf16(std::u16string_view text) {
   std::vector<std::uint8_t> bytes;
   for (const char16_t unit : text) {
@@ -34,11 +39,11 @@ std::string hex(const std::uint8_t* data, std::size_t size) {
 std::string readTextInto(Registry& registry, std::size_t bytes) {
   RegKey key;
   std::vector<std::uint8_t> buffer(bytes, 0xAA);
-  std::uint32_t type = 99;
+  auto type = static_cast<RegType>(99);
   auto size = static_cast<std::uint32_t>(bytes);
   const RegStatus opened = key.open(registry, kHklm, kScratchKey, kRead, RegView::Default);
   const RegStatus status = opened != 0 ? opened : registry.queryValue(key.get(), "Text", type, buffer, size);
-  return std::to_string(status) + " size " + std::to_string(size) + " type " + std::to_string(type) + " buffer" +
+  return std::to_string(status) + " size " + std::to_string(size) + " type " + typeNumber(type) + " buffer" +
          hex(buffer.data(), buffer.size());
 }
 
@@ -50,7 +55,7 @@ std::string path(const char* below) {
 // "status N" for the first step that fails: ask for the size, read exactly
 // that size.
 std::string readOpen(Registry& registry, RegHandle key, const char* name) {
-  std::uint32_t type = 0;
+  RegType type = RegType::None;
   std::uint32_t size = 0;
   if (const RegStatus status = registry.queryValueInfo(key, name, type, size); status != 0) {
     return "status " + std::to_string(status);
@@ -59,7 +64,7 @@ std::string readOpen(Registry& registry, RegHandle key, const char* name) {
   if (const RegStatus status = registry.queryValue(key, name, type, data, size); status != 0) {
     return "status " + std::to_string(status);
   }
-  return std::to_string(type) + ":" + hex(data.data(), size);
+  return typeNumber(type) + ":" + hex(data.data(), size);
 }
 
 // The same, opening HKEY_LOCAL_MACHINE\keyPath first.
@@ -135,16 +140,17 @@ const RegistryCase kCases[] = {
     {"several texts", [](Registry& r) { return read(r, kScratchKey, "Multi"); }, "7: 61 00 62 00 00"},
     {"a number", [](Registry& r) { return read(r, kScratchKey, "Dword"); }, "4: fe ff ff ff"},
     {"no bytes at all", [](Registry& r) { return read(r, kScratchKey, "Empty"); }, "3:"},
+    {"a type of no name, as stored", [](Registry& r) { return read(r, kScratchKey, "Unnamed"); }, "305419896: 01 02"},
     {"the default value", [](Registry& r) { return read(r, kScratchKey, ""); }, "1: 64 00"},
     {"a missing value", [](Registry& r) { return read(r, kScratchKey, "Missing"); }, "status 2"},
     {"a missing value leaves type and size as they were",
      [](Registry& r) {
        RegKey key;
-       std::uint32_t type = 99;
+       auto type = static_cast<RegType>(99);
        std::uint32_t size = 99;
        const RegStatus opened = key.open(r, kHklm, kScratchKey, kRead, RegView::Default);
        const RegStatus status = opened != 0 ? opened : r.queryValueInfo(key.get(), "Missing", type, size);
-       return std::to_string(status) + " type " + std::to_string(type) + " size " + std::to_string(size);
+       return std::to_string(status) + " type " + typeNumber(type) + " size " + std::to_string(size);
      },
      "2 type 99 size 99"},
 
@@ -153,7 +159,7 @@ const RegistryCase kCases[] = {
     {"no buffer at all",
      [](Registry& r) {
        RegKey key;
-       std::uint32_t type = 99;
+       auto type = static_cast<RegType>(99);
        std::uint32_t size = 0;
        const RegStatus opened = key.open(r, kHklm, kScratchKey, kRead, RegView::Default);
        const RegStatus status = opened != 0 ? opened : r.queryValue(key.get(), "Dword", type, {}, size);
@@ -186,18 +192,19 @@ const RegistryCase kCases[] = {
 
 const std::vector<ScratchValue>& registryContractState() {
   static const std::vector<ScratchValue> state = {
-      {false, "", "Where", reg_type::kSz, utf16(std::u16string_view(u"32", 3))},
-      {true, "", "Where", reg_type::kSz, utf16(std::u16string_view(u"64", 3))},
-      {true, "Only64", "Where", reg_type::kSz, utf16(std::u16string_view(u"64", 3))},
-      {false, "", "Text", reg_type::kSz, utf16(std::u16string_view(u"abc", 4))},
-      {false, "", "NoNul", reg_type::kSz, utf16(u"ab")},
-      {false, "", "Umlauts", reg_type::kSz, utf16(std::u16string_view(u"Grüße", 6))},
-      {false, "", "Multi", reg_type::kMultiSz, utf16(std::u16string_view(u"a\0b\0", 5))},
-      {false, "", "Dword", reg_type::kDword, {0xFE, 0xFF, 0xFF, 0xFF}},
-      {false, "", "Empty", reg_type::kBinary, {}},
-      {false, "", "", reg_type::kSz, utf16(std::u16string_view(u"d", 2))},
-      {false, "Tree", "Where", reg_type::kSz, utf16(std::u16string_view(u"t", 2))},
-      {false, "Tree\\Leaf", "Where", reg_type::kSz, utf16(std::u16string_view(u"l", 2))},
+      {false, "", "Where", RegType::Sz, utf16(std::u16string_view(u"32", 3))},
+      {true, "", "Where", RegType::Sz, utf16(std::u16string_view(u"64", 3))},
+      {true, "Only64", "Where", RegType::Sz, utf16(std::u16string_view(u"64", 3))},
+      {false, "", "Text", RegType::Sz, utf16(std::u16string_view(u"abc", 4))},
+      {false, "", "NoNul", RegType::Sz, utf16(u"ab")},
+      {false, "", "Umlauts", RegType::Sz, utf16(std::u16string_view(u"Grüße", 6))},
+      {false, "", "Multi", RegType::MultiSz, utf16(std::u16string_view(u"a\0b\0", 5))},
+      {false, "", "Dword", RegType::Dword, {0xFE, 0xFF, 0xFF, 0xFF}},
+      {false, "", "Empty", RegType::Binary, {}},
+      {false, "", "Unnamed", static_cast<RegType>(0x12345678), {0x01, 0x02}},
+      {false, "", "", RegType::Sz, utf16(std::u16string_view(u"d", 2))},
+      {false, "Tree", "Where", RegType::Sz, utf16(std::u16string_view(u"t", 2))},
+      {false, "Tree\\Leaf", "Where", RegType::Sz, utf16(std::u16string_view(u"l", 2))},
   };
   return state;
 }

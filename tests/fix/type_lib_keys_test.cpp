@@ -29,10 +29,10 @@ class RecordingRegistry : public Registry {
   RegStatus openSubKey(RegHandle parent, const std::string& subKey, std::uint32_t sam, RegHandle& key) override {
     return counted(inner_.openSubKey(parent, subKey, sam, key));
   }
-  RegStatus queryValueInfo(RegHandle key, const std::string& name, std::uint32_t& type, std::uint32_t& size) override {
+  RegStatus queryValueInfo(RegHandle key, const std::string& name, RegType& type, std::uint32_t& size) override {
     return inner_.queryValueInfo(key, name, type, size);
   }
-  RegStatus queryValue(RegHandle key, const std::string& name, std::uint32_t& type, std::span<std::uint8_t> buffer,
+  RegStatus queryValue(RegHandle key, const std::string& name, RegType& type, std::span<std::uint8_t> buffer,
                        std::uint32_t& size) override {
     return inner_.queryValue(key, name, type, buffer, size);
   }

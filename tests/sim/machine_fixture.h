@@ -45,7 +45,7 @@ std::string positionOf(const std::function<void()>& parse) {
 
 struct ValueRead {
   RegStatus status = -1;
-  std::uint32_t type = 0;
+  RegType type = RegType::None;
   std::vector<std::uint8_t> data;
 };
 

@@ -102,21 +102,21 @@ TEST(RegistryValues, AnsiCallsReportCodePageSizesAndData) {
     "@=\"default\""]})");
   const struct {
     const char* name;
-    std::uint32_t type;
+    RegType type;
     std::vector<std::uint8_t> data;
   } cases[] = {
-      {"Text", 1, bytesOf(std::string("abc\0", 4))},
-      {"text", 1, bytesOf(std::string("abc\0", 4))},
-      {"EmptyText", 1, {0}},
-      {"NoNul", 1, bytesOf("ab")},
-      {"ZeroBytes", 1, {}},
-      {"Umlauts", 1, bytesOf(std::string("Gr\xFC\xDF\x65 \x80\0", 8))},
-      {"Greek", 1, bytesOf(std::string("?x\0", 3))},
-      {"OddTail", 1, bytesOf("a")},
-      {"Multi", 7, bytesOf(std::string("a\0b\0\0", 5))},
-      {"Dword", 4, {0xFE, 0xFF, 0xFF, 0xFF}},
-      {"Binary", 3, {1, 2, 3}},
-      {"", 1, bytesOf(std::string("default\0", 8))},
+      {"Text", RegType::Sz, bytesOf(std::string("abc\0", 4))},
+      {"text", RegType::Sz, bytesOf(std::string("abc\0", 4))},
+      {"EmptyText", RegType::Sz, {0}},
+      {"NoNul", RegType::Sz, bytesOf("ab")},
+      {"ZeroBytes", RegType::Sz, {}},
+      {"Umlauts", RegType::Sz, bytesOf(std::string("Gr\xFC\xDF\x65 \x80\0", 8))},
+      {"Greek", RegType::Sz, bytesOf(std::string("?x\0", 3))},
+      {"OddTail", RegType::Sz, bytesOf("a")},
+      {"Multi", RegType::MultiSz, bytesOf(std::string("a\0b\0\0", 5))},
+      {"Dword", RegType::Dword, {0xFE, 0xFF, 0xFF, 0xFF}},
+      {"Binary", RegType::Binary, {1, 2, 3}},
+      {"", RegType::Sz, bytesOf(std::string("default\0", 8))},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -131,24 +131,24 @@ TEST(RegistryValues, AnsiCallsReportCodePageSizesAndData) {
   RegKey key;
   ASSERT_EQ(key.open(machine->registry(), RootKey::CurrentUser, "Sizes", kRead, kOwn), 0);
   std::vector<std::uint8_t> buffer(3, 0xAA);
-  std::uint32_t type = 0xDEAD;
+  auto type = static_cast<RegType>(0xDEAD);
   std::uint32_t size = 3;
   EXPECT_EQ(machine->registry().queryValue(key.get(), "Text", type, buffer, size), 234);
   EXPECT_EQ(size, 4u);
-  EXPECT_EQ(type, 0xDEADu);
+  EXPECT_EQ(type, static_cast<RegType>(0xDEAD));
   EXPECT_EQ(buffer, std::vector<std::uint8_t>(3, 0xAA));
   buffer.assign(6, 0xAA);
   size = 6;
   ASSERT_EQ(machine->registry().queryValue(key.get(), "Text", type, buffer, size), 0);
   EXPECT_EQ(size, 4u);
-  EXPECT_EQ(type, 1u);
+  EXPECT_EQ(type, RegType::Sz);
   EXPECT_EQ(buffer, bytesOf(std::string("abc\0\xAA\xAA", 6)));
 }
 
 TEST(RegistryAccess, HandlesAnswerLikeWindowsHandles) {
   auto machine = machineFrom(viewsProfile(64));
   Registry& registry = machine->registry();
-  std::uint32_t type = 0;
+  RegType type = RegType::None;
   std::uint32_t size = 0;
 
   RegHandle enumerateOnly = 0;
@@ -184,7 +184,7 @@ TEST(RegistryDelete, RemovesTheWholeSubtreeOrNothingInTheViewOfTheParent) {
   ASSERT_EQ(software.open(registry, kHklm, "SOFTWARE", reg_access::kAllAccess, kOwn), 0);
   RegHandle grid = 0;
   ASSERT_EQ(registry.openSubKey(software.get(), "Grid", kRead, grid), 0);
-  std::uint32_t type = 0;
+  RegType type = RegType::None;
   std::uint32_t size = 0;
   std::array<std::uint8_t, 8> data{};
   EXPECT_EQ(registry.queryValue(grid, "Where", type, data, size), 0);

@@ -4,10 +4,20 @@
 
 #include <ostream>
 
+#include "platform/error.h"
+
 namespace ocx {
 
 void PrintTo(RegType type, std::ostream* out) {
   *out << static_cast<std::uint32_t>(type);
+}
+
+void PrintTo(RegStatus status, std::ostream* out) {
+  const std::int32_t number = status;
+  *out << number;
+  if (const char* name = win32ErrorName(static_cast<std::uint32_t>(number))) {
+    *out << " (" << name << ')';
+  }
 }
 
 }  // namespace ocx

@@ -21,6 +21,7 @@
 //   byte per stored UTF-16 unit, its NUL only when one was stored.
 #pragma once
 
+#include <concepts>
 #include <cstdint>
 #include <iosfwd>
 #include <span>
@@ -80,7 +81,24 @@ enum class RegType : std::uint32_t {
 // A failed test shows a type by its number.
 void PrintTo(RegType type, std::ostream* out);
 
-using RegStatus = std::int32_t;
+// What a registry call returns: 0 or a Win32 error number, and used as that
+// number. A type of its own so that a failed test can name it.
+class RegStatus {
+ public:
+  constexpr RegStatus() noexcept = default;
+  // From any integer type: Windows hands out the same numbers as LONG and
+  // as DWORD.
+  template <std::integral Number>
+  constexpr RegStatus(Number number) noexcept : number_(static_cast<std::int32_t>(number)) {}
+  constexpr operator std::int32_t() const noexcept { return number_; }
+
+  // "2 (ERROR_FILE_NOT_FOUND)", the number alone when it has no name.
+  friend void PrintTo(RegStatus status, std::ostream* out);
+
+ private:
+  std::int32_t number_ = 0;
+};
+
 using RegHandle = std::uintptr_t;
 
 class Registry {

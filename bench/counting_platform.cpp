@@ -2,9 +2,10 @@
 
 namespace ocx::bench {
 
-RegStatus CountingRegistry::openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegHandle& key) {
+RegStatus CountingRegistry::openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegView view,
+                                    RegHandle& key) {
   ++opens_;
-  return inner_.openKey(root, subKey, sam, key);
+  return inner_.openKey(root, subKey, sam, view, key);
 }
 
 RegStatus CountingRegistry::openSubKey(RegHandle parent, const std::string& subKey, std::uint32_t sam, RegHandle& key) {
@@ -12,12 +13,11 @@ RegStatus CountingRegistry::openSubKey(RegHandle parent, const std::string& subK
   return inner_.openSubKey(parent, subKey, sam, key);
 }
 
-RegStatus CountingRegistry::queryValueInfo(RegHandle key, const std::string& name, std::uint32_t& type,
-                                           std::uint32_t& size) {
+RegStatus CountingRegistry::queryValueInfo(RegHandle key, const std::string& name, RegType& type, std::uint32_t& size) {
   return inner_.queryValueInfo(key, name, type, size);
 }
 
-RegStatus CountingRegistry::queryValue(RegHandle key, const std::string& name, std::uint32_t& type,
+RegStatus CountingRegistry::queryValue(RegHandle key, const std::string& name, RegType& type,
                                        std::span<std::uint8_t> buffer, std::uint32_t& size) {
   return inner_.queryValue(key, name, type, buffer, size);
 }
@@ -54,7 +54,7 @@ std::uint32_t CountingOsFacts::tickCount() {
   return inner_.tickCount();
 }
 
-std::int32_t CountingOsFacts::systemMetrics(int index) {
+std::int32_t CountingOsFacts::systemMetrics(SystemMetric index) {
   return inner_.systemMetrics(index);
 }
 

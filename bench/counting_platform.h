@@ -15,10 +15,10 @@ class CountingRegistry final : public Registry {
  public:
   explicit CountingRegistry(Registry& inner) : inner_(inner) {}
 
-  RegStatus openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegHandle& key) override;
+  RegStatus openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegView view, RegHandle& key) override;
   RegStatus openSubKey(RegHandle parent, const std::string& subKey, std::uint32_t sam, RegHandle& key) override;
-  RegStatus queryValueInfo(RegHandle key, const std::string& name, std::uint32_t& type, std::uint32_t& size) override;
-  RegStatus queryValue(RegHandle key, const std::string& name, std::uint32_t& type, std::span<std::uint8_t> buffer,
+  RegStatus queryValueInfo(RegHandle key, const std::string& name, RegType& type, std::uint32_t& size) override;
+  RegStatus queryValue(RegHandle key, const std::string& name, RegType& type, std::span<std::uint8_t> buffer,
                        std::uint32_t& size) override;
   RegStatus closeKey(RegHandle key) override;
   std::string textFromAnsi(std::span<const std::uint8_t> data) override { return inner_.textFromAnsi(data); }
@@ -44,7 +44,7 @@ class CountingOsFacts final : public OsFacts {
   std::uint16_t systemDefaultLangId() override;
   std::uint32_t verLanguageName(std::uint16_t langId, std::string& name, std::uint32_t bufferChars) override;
   std::uint32_t tickCount() override;
-  std::int32_t systemMetrics(int index) override;
+  std::int32_t systemMetrics(SystemMetric index) override;
   ModuleHandle loadLibrary(const std::string& name) override;
   bool hasProcAddress(ModuleHandle module, const std::string& procName) override;
   void freeLibrary(ModuleHandle module) override;

@@ -15,9 +15,9 @@ bool modBugfix::TypeLibKeyExists(const char* subKey) {
     clsOSInfo info(platform_);
     // On 64-bit Windows the system's own registration lives in the 64-bit
     // view, which this 32-bit program only sees when it asks for it.
-    const std::uint32_t sam = reg_access::forReading(info.Is64BitOS(), /*want64BitView=*/true);
+    const RegView view = viewFor(info.Is64BitOS(), /*want64BitView=*/true);
     RegKey key;
-    return key.open(platform_.registry, RootKey::ClassesRoot, subKey, sam) == 0;
+    return key.open(platform_.registry, RootKey::ClassesRoot, subKey, reg_access::kReadValues, view) == 0;
   } catch (const PlatformError&) {
     return false;
   }
@@ -35,11 +35,11 @@ void modBugfix::DeleteRegistryKey(const std::string& keyPath, RootKey root) {
   const auto split = keyPath.rfind('\\');
   const std::string parentPath = split == std::string::npos ? std::string() : keyPath.substr(0, split);
   const std::string child = split == std::string::npos ? keyPath : keyPath.substr(split + 1);
-  // No view flag: the key goes in the view the program sees by default. The
-  // registry reports by status, and whether the key went shows only in a
-  // later existence check.
+  // The key goes in the view the program sees by default. The registry
+  // reports by status, and whether the key went shows only in a later
+  // existence check.
   RegKey parent;
-  if (parent.open(platform_.registry, root, parentPath, reg_access::kAllAccess) == 0) {
+  if (parent.open(platform_.registry, root, parentPath, reg_access::kAllAccess, RegView::Default) == 0) {
     static_cast<void>(platform_.registry.deleteKeyTree(parent.get(), child));
   }
 }

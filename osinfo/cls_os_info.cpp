@@ -97,11 +97,13 @@ std::optional<std::vector<std::uint8_t>> clsOSInfo::pReadExactBinary(const char*
   // exactly, so they bypass pGetRegistryValue.
   Registry& registry = platform_.registry;
   RegKey key;
-  if (key.open(registry, RootKey::LocalMachine, subKey, readMask(true)) != 0) return std::nullopt;
-  std::uint32_t type = 0;
+  if (key.open(registry, RootKey::LocalMachine, subKey, reg_access::kReadValues, readView(true)) != 0) {
+    return std::nullopt;
+  }
+  RegType type = RegType::None;
   std::uint32_t size = 0;
   if (registry.queryValueInfo(key.get(), valueName, type, size) != 0) return std::nullopt;
-  if (type != reg_type::kBinary || size != exactSize) return std::nullopt;
+  if (type != RegType::Binary || size != exactSize) return std::nullopt;
   std::vector<std::uint8_t> data(exactSize, 0);
   std::uint32_t readSize = exactSize;
   if (registry.queryValue(key.get(), valueName, type, data, readSize) != 0) return std::nullopt;
@@ -132,7 +134,7 @@ std::int32_t clsOSInfo::Edition() {
 
 osinfo::Edition clsOSInfo::pEdition() {
   return osinfo::editionCode(ProductType(), SuiteMask(),
-                             [this](int index) { return platform_.os.systemMetrics(index); });
+                             [this](SystemMetric index) { return platform_.os.systemMetrics(index); });
 }
 
 double clsOSInfo::InstallDate() {
@@ -155,7 +157,7 @@ bool clsOSInfo::IsWindowsHomeServer() const {
 }
 
 bool clsOSInfo::IsWindowsServer2003R2() {
-  return platform_.os.systemMetrics(system_metric::kServerR2) != 0;
+  return platform_.os.systemMetrics(SystemMetric::ServerR2) != 0;
 }
 
 std::int16_t clsOSInfo::LangID() const {
@@ -282,48 +284,48 @@ osinfo::Release clsOSInfo::pRelease() const {
                              mVersionInfo.productType);
 }
 
-std::uint32_t clsOSInfo::readMask(bool use64BitView) {
-  // Asked on every read, even when the view flag is not wanted.
+RegView clsOSInfo::readView(bool use64BitView) {
+  // Asked on every read, even when the 64-bit view is not wanted.
   const bool is64 = Is64BitOS();
-  return reg_access::forReading(is64, use64BitView);
+  return viewFor(is64, use64BitView);
 }
 
 RegistryValue clsOSInfo::pGetRegistryValue(RootKey hKey, const std::string& SubKey, const std::string& ValueName,
                                            const RegistryValue& Default, bool Use64BitView) {
   Registry& registry = platform_.registry;
   RegistryValue result = Default;
-  const std::uint32_t mask = readMask(Use64BitView);
+  const RegView view = readView(Use64BitView);
 
   RegKey key;
-  if (key.open(registry, hKey, SubKey, mask) != 0) return result;
+  if (key.open(registry, hKey, SubKey, reg_access::kReadValues, view) != 0) return result;
 
-  std::uint32_t type = 0;
+  RegType type = RegType::None;
   std::uint32_t size = 0;
   if (registry.queryValueInfo(key.get(), ValueName, type, size) != 0) return result;
 
   switch (type) {
-    case reg_type::kSz:
-    case reg_type::kExpandSz:
-    case reg_type::kMultiSz: {
+    case RegType::Sz:
+    case RegType::ExpandSz:
+    case RegType::MultiSz: {
       std::vector<std::uint8_t> buffer(size, 0);
-      std::uint32_t readType = type;
+      RegType readType = type;
       std::uint32_t readSize = size;
       if (registry.queryValue(key.get(), ValueName, readType, buffer, readSize) != 0) break;
       if (auto value = osinfo::registryTextValue(readType, registry.textFromAnsi(buffer))) result = std::move(*value);
       break;
     }
-    case reg_type::kBinary: {
+    case RegType::Binary: {
       RegistryValue::Bytes bytes(size, 0);
-      std::uint32_t readType = type;
+      RegType readType = type;
       std::uint32_t readSize = size;
       if (registry.queryValue(key.get(), ValueName, readType, bytes, readSize) == 0) result = std::move(bytes);
       break;
     }
-    case reg_type::kDword: {
+    case RegType::Dword: {
       // Shorter data fills the low-order bytes; longer data does not fit and
       // the read fails.
       std::array<std::uint8_t, 4> data{};
-      std::uint32_t readType = type;
+      RegType readType = type;
       std::uint32_t readSize = size;
       if (registry.queryValue(key.get(), ValueName, readType, data, readSize) == 0) {
         result = static_cast<std::int32_t>(littleEndian32(data));

@@ -105,9 +105,9 @@ class clsOSInfo {
                                                             std::uint32_t exactSize);
   double pGetNTInstallDate();
 
-  // The registry access mask for reading, in the 64-bit view when asked
-  // for and the system has one.
-  std::uint32_t readMask(bool use64BitView);
+  // The registry view to read in: the 64-bit one when asked for and the
+  // system has one.
+  RegView readView(bool use64BitView);
 
   // What Version and Edition give, by name.
   [[nodiscard]] osinfo::Release pRelease() const;

@@ -70,11 +70,12 @@ Release versionCode(std::int32_t platformId, std::int32_t major, std::int32_t mi
   return Release::Unlisted;
 }
 
-Edition editionCode(std::int32_t productType, std::int32_t suiteMask, const std::function<std::int32_t(int)>& metric) {
+Edition editionCode(std::int32_t productType, std::int32_t suiteMask,
+                    const std::function<std::int32_t(SystemMetric)>& metric) {
   if (productType == 1) {
-    if (metric(system_metric::kStarter) != 0) return Edition::Starter;
-    if (metric(system_metric::kMediaCenter) != 0) return Edition::MediaCenter;
-    if (metric(system_metric::kTabletPc) != 0) return Edition::TabletPc;
+    if (metric(SystemMetric::Starter) != 0) return Edition::Starter;
+    if (metric(SystemMetric::MediaCenter) != 0) return Edition::MediaCenter;
+    if (metric(SystemMetric::TabletPc) != 0) return Edition::TabletPc;
     if (suiteMask & suite::kPersonal) return Edition::Home;
     return Edition::Professional;
   }
@@ -265,8 +266,8 @@ std::string summaryText(std::int32_t platformId, std::int32_t major, std::int32_
   return text;
 }
 
-std::optional<RegistryValue> registryTextValue(std::uint32_t type, std::string_view text) {
-  if (type == 7) {
+std::optional<RegistryValue> registryTextValue(RegType type, std::string_view text) {
+  if (type == RegType::MultiSz) {
     const std::string_view listed = std::string_view(text).substr(0, text.find(std::string_view("\0\0", 2)));
     RegistryValue::Texts texts;
     if (!listed.empty()) {

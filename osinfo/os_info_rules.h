@@ -10,6 +10,8 @@
 #include <string_view>
 
 #include "osinfo/registry_value.h"
+#include "platform/os_facts.h"
+#include "platform/registry.h"
 
 namespace ocx::osinfo {
 
@@ -66,7 +68,8 @@ Release versionCode(std::int32_t platformId, std::int32_t major, std::int32_t mi
 
 // The edition. `metric` is GetSystemMetrics, asked only as far as the
 // decision needs it.
-Edition editionCode(std::int32_t productType, std::int32_t suiteMask, const std::function<std::int32_t(int)>& metric);
+Edition editionCode(std::int32_t productType, std::int32_t suiteMask,
+                    const std::function<std::int32_t(SystemMetric)>& metric);
 
 // The build as `Revision` gives it: on Windows 95, 98 and Me the high word of
 // the build number is not part of the build.
@@ -106,7 +109,7 @@ std::string summaryText(std::int32_t platformId, std::int32_t major, std::int32_
 // Registry text data, converted from the ANSI code page, taken apart by its
 // type: a list of texts for REG_MULTI_SZ, otherwise the text before the
 // first NUL. Nothing when a plain text holds no NUL.
-std::optional<RegistryValue> registryTextValue(std::uint32_t type, std::string_view text);
+std::optional<RegistryValue> registryTextValue(RegType type, std::string_view text);
 
 // .NET 1.0 keeps its service pack as the last of four comma-separated
 // numbers ("1,0,3705,3"); only that layout counts.

@@ -14,26 +14,48 @@
 
 namespace ocx {
 
+// The Win32 error numbers the program names, each once: our constant, its
+// number, and the name Windows' headers give it (which the Windows binding
+// checks against them at compile time).
+#define OCX_WIN32_ERRORS(X)                                     \
+  X(kSuccess, 0, ERROR_SUCCESS)                                 \
+  X(kFileNotFound, 2, ERROR_FILE_NOT_FOUND)                     \
+  X(kPathNotFound, 3, ERROR_PATH_NOT_FOUND)                     \
+  X(kAccessDenied, 5, ERROR_ACCESS_DENIED)                      \
+  X(kInvalidHandle, 6, ERROR_INVALID_HANDLE)                    \
+  X(kNotEnoughMemory, 8, ERROR_NOT_ENOUGH_MEMORY)               \
+  X(kInvalidData, 13, ERROR_INVALID_DATA)                       \
+  X(kSharingViolation, 32, ERROR_SHARING_VIOLATION)             \
+  X(kFileExists, 80, ERROR_FILE_EXISTS)                         \
+  X(kInvalidParameter, 87, ERROR_INVALID_PARAMETER)             \
+  X(kDiskFull, 112, ERROR_DISK_FULL)                            \
+  X(kAlreadyExists, 183, ERROR_ALREADY_EXISTS)                  \
+  X(kMoreData, 234, ERROR_MORE_DATA)                            \
+  X(kKeyDeleted, 1018, ERROR_KEY_DELETED)                       \
+  X(kInternalError, 1359, ERROR_INTERNAL_ERROR)                 \
+  X(kInvalidWindowHandle, 1400, ERROR_INVALID_WINDOW_HANDLE)    \
+  X(kResourceTypeNotFound, 1813, ERROR_RESOURCE_TYPE_NOT_FOUND) \
+  X(kResourceNameNotFound, 1814, ERROR_RESOURCE_NAME_NOT_FOUND)
+
 namespace win32_error {
-inline constexpr std::uint32_t kSuccess = 0;
-inline constexpr std::uint32_t kFileNotFound = 2;
-inline constexpr std::uint32_t kPathNotFound = 3;
-inline constexpr std::uint32_t kAccessDenied = 5;
-inline constexpr std::uint32_t kInvalidHandle = 6;
-inline constexpr std::uint32_t kNotEnoughMemory = 8;
-inline constexpr std::uint32_t kInvalidData = 13;
-inline constexpr std::uint32_t kSharingViolation = 32;
-inline constexpr std::uint32_t kFileExists = 80;
-inline constexpr std::uint32_t kInvalidParameter = 87;
-inline constexpr std::uint32_t kDiskFull = 112;
-inline constexpr std::uint32_t kAlreadyExists = 183;
-inline constexpr std::uint32_t kMoreData = 234;
-inline constexpr std::uint32_t kKeyDeleted = 1018;
-inline constexpr std::uint32_t kInternalError = 1359;
-inline constexpr std::uint32_t kInvalidWindowHandle = 1400;
-inline constexpr std::uint32_t kResourceTypeNotFound = 1813;
-inline constexpr std::uint32_t kResourceNameNotFound = 1814;
+#define OCX_WIN32_ERROR_CONSTANT(constant, number, name) inline constexpr std::uint32_t constant = number;
+OCX_WIN32_ERRORS(OCX_WIN32_ERROR_CONSTANT)
+#undef OCX_WIN32_ERROR_CONSTANT
 }  // namespace win32_error
+
+// The name Windows' headers give `number`, such as "ERROR_FILE_NOT_FOUND";
+// null for a number not listed above.
+constexpr const char* win32ErrorName(std::uint32_t number) {
+  switch (number) {
+#define OCX_WIN32_ERROR_NAME(constant, value, name) \
+  case value:                                       \
+    return #name;
+    OCX_WIN32_ERRORS(OCX_WIN32_ERROR_NAME)
+#undef OCX_WIN32_ERROR_NAME
+    default:
+      return nullptr;
+  }
+}
 
 class PlatformError : public std::runtime_error {
  public:

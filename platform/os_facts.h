@@ -31,12 +31,13 @@ struct OsVersionRecord {
 
 using ModuleHandle = std::uintptr_t;
 
-namespace system_metric {
-inline constexpr int kTabletPc = 86;
-inline constexpr int kMediaCenter = 87;
-inline constexpr int kStarter = 88;
-inline constexpr int kServerR2 = 89;
-}  // namespace system_metric
+// The GetSystemMetrics indexes the program asks for.
+enum class SystemMetric : int {
+  TabletPc = 86,     // SM_TABLETPC
+  MediaCenter = 87,  // SM_MEDIACENTER
+  Starter = 88,      // SM_STARTER
+  ServerR2 = 89,     // SM_SERVERR2
+};
 
 class OsFacts {
  public:
@@ -60,7 +61,7 @@ class OsFacts {
   [[nodiscard]] virtual std::uint32_t tickCount() = 0;
 
   // GetSystemMetrics.
-  [[nodiscard]] virtual std::int32_t systemMetrics(int index) = 0;
+  [[nodiscard]] virtual std::int32_t systemMetrics(SystemMetric index) = 0;
 
   // LoadLibraryA, GetProcAddress (presence only), FreeLibrary. A name
   // without a folder is a system DLL, loaded from the system folder only.

@@ -19,8 +19,8 @@ bool isBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
-bool isTextType(std::uint32_t type) {
-  return type == reg_type::kSz || type == reg_type::kExpandSz || type == reg_type::kMultiSz;
+bool isTextType(RegType type) {
+  return type == RegType::Sz || type == RegType::ExpandSz || type == RegType::MultiSz;
 }
 
 int hexDigit(char c) {
@@ -330,7 +330,7 @@ class Parser {
       }
       return;
     }
-    std::uint32_t type = reg_type::kSz;
+    RegType type = RegType::Sz;
     std::vector<std::uint8_t> bytes;
     const bool quotedText = !data.empty() && data[0] == '"';
     if (quotedText) {
@@ -341,10 +341,10 @@ class Parser {
       units += u'\0';
       bytes = utf16Bytes(units);
     } else if (startsWithIgnoreCase(data, "dword:")) {
-      type = reg_type::kDword;
+      type = RegType::Dword;
       bytes = parseDword(pos + 6);
     } else if (startsWithIgnoreCase(data, "hex:")) {
-      type = reg_type::kBinary;
+      type = RegType::Binary;
       bytes = parseHexList(pos + 4);
     } else if (startsWithIgnoreCase(data, "hex(")) {
       std::size_t i = pos + 4;
@@ -356,7 +356,7 @@ class Parser {
       if (digits == 0 || digits > 8 || line().substr(i, 2) != "):") {
         fail(pos, "value type \"hex(N):\" malformed");
       }
-      type = static_cast<std::uint32_t>(number);
+      type = static_cast<RegType>(number);
       bytes = parseHexList(i + 2);
     } else {
       fail(pos, "value data of an unknown form");
@@ -459,7 +459,7 @@ void appendQuoted(std::string& out, std::string_view text) {
 // which would not come back unchanged.
 bool appendPlainText(std::string& out, const RegValue& value) {
   const auto& data = value.data;
-  if (value.type != reg_type::kSz || data.size() < 2 || data.size() % 2 != 0) {
+  if (value.type != RegType::Sz || data.size() < 2 || data.size() % 2 != 0) {
     return false;
   }
   const std::size_t units = data.size() / 2;
@@ -511,7 +511,7 @@ void appendValueLine(std::string& out, const RegValue& value) {
     return;
   }
   char buffer[16];
-  if (value.type == reg_type::kDword && value.data.size() == 4) {
+  if (value.type == RegType::Dword && value.data.size() == 4) {
     const std::uint32_t number = value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
                                  (static_cast<std::uint32_t>(value.data[3]) << 24);
     std::snprintf(buffer, sizeof buffer, "%08x", number);
@@ -520,10 +520,10 @@ void appendValueLine(std::string& out, const RegValue& value) {
     out += "\r\n";
     return;
   }
-  if (value.type == reg_type::kBinary) {
+  if (value.type == RegType::Binary) {
     out += "hex:";
   } else {
-    std::snprintf(buffer, sizeof buffer, "hex(%x):", value.type);
+    std::snprintf(buffer, sizeof buffer, "hex(%x):", static_cast<unsigned>(value.type));
     out += buffer;
   }
   // regedit breaks a hex line after the comma that takes it past 76

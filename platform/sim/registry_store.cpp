@@ -123,7 +123,7 @@ const RegValue* RegKeyNode::value(std::string_view valueName) const {
   return i == kMissing ? nullptr : &values_[i];
 }
 
-void RegKeyNode::setValue(std::string_view valueName, std::uint32_t type, std::vector<std::uint8_t> data) {
+void RegKeyNode::setValue(std::string_view valueName, RegType type, std::vector<std::uint8_t> data) {
   const std::uint64_t hash = hashIgnoreCase(valueName);
   if (const std::size_t i = valuePosition(valueName, hash); i != kMissing) {
     values_[i].type = type;

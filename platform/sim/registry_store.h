@@ -18,7 +18,7 @@ namespace ocx::sim {
 
 struct RegValue {
   std::string name;  // "" is the default value
-  std::uint32_t type = reg_type::kNone;
+  RegType type = RegType::None;
   std::vector<std::uint8_t> data;
 };
 
@@ -82,7 +82,7 @@ class RegKeyNode {
   void removeChild(const RegKeyNode& child);
   [[nodiscard]] const RegValue* value(std::string_view name) const;
   // Replaces the data of a value that exists, keeping its place.
-  void setValue(std::string_view name, std::uint32_t type, std::vector<std::uint8_t> data);
+  void setValue(std::string_view name, RegType type, std::vector<std::uint8_t> data);
   void removeValue(std::string_view name);
   // Children ordered by name without regard to case, as regedit lists them.
   [[nodiscard]] std::vector<const RegKeyNode*> sortedChildren() const;

@@ -168,8 +168,8 @@ std::uint32_t SimOsFacts::verLanguageName(std::uint16_t langId, std::string& nam
   return static_cast<std::uint32_t>(ansi.size());
 }
 
-std::int32_t SimOsFacts::systemMetrics(int index) {
-  const auto it = settings_.metrics.find(index);
+std::int32_t SimOsFacts::systemMetrics(SystemMetric index) {
+  const auto it = settings_.metrics.find(static_cast<int>(index));
   return it == settings_.metrics.end() ? 0 : it->second;
 }
 

@@ -100,7 +100,7 @@ class SimOsFacts final : public OsFacts {
   std::uint16_t systemDefaultLangId() override { return settings_.langId; }
   std::uint32_t verLanguageName(std::uint16_t langId, std::string& name, std::uint32_t bufferChars) override;
   std::uint32_t tickCount() override { return settings_.tickCount; }
-  std::int32_t systemMetrics(int index) override;
+  std::int32_t systemMetrics(SystemMetric index) override;
   ModuleHandle loadLibrary(const std::string& name) override;
   bool hasProcAddress(ModuleHandle module, const std::string& procName) override;
   void freeLibrary(ModuleHandle) override {}

@@ -39,7 +39,7 @@ std::optional<RootKey> predefinedRoot(RegHandle handle) {
 // The bytes the "A" call hands out: text kinds one code-page byte per
 // stored UTF-16 unit, everything else as stored.
 std::vector<std::uint8_t> ansiData(const RegValue& value) {
-  if (value.type != reg_type::kSz && value.type != reg_type::kExpandSz && value.type != reg_type::kMultiSz) {
+  if (value.type != RegType::Sz && value.type != RegType::ExpandSz && value.type != RegType::MultiSz) {
     return value.data;
   }
   const std::string ansi = utf16ToAnsi(utf16FromBytes(value.data));
@@ -68,12 +68,11 @@ std::string SimRegistry::physicalPath(RootKey root, const std::string& path, boo
   return physical;
 }
 
-RegStatus SimRegistry::open(RootKey root, const std::string& path, std::uint32_t sam, RegHandle& key) {
+RegStatus SimRegistry::open(RootKey root, const std::string& path, std::uint32_t sam, RegView view, RegHandle& key) {
   if (const auto fault = faults_.take("reg_open", {faultPath(root, path)})) {
     return static_cast<RegStatus>(*fault);
   }
-  const bool wide = view64(sam);
-  auto node = store_.find(root, physicalPath(root, path, wide));
+  auto node = store_.find(root, physicalPath(root, path, view64(view)));
   if (!node) {
     return win32_error::kFileNotFound;
   }
@@ -82,25 +81,26 @@ RegStatus SimRegistry::open(RootKey root, const std::string& path, std::uint32_t
   }
   const RegHandle handle = nextHandle_;
   nextHandle_ += 4;
-  open_.emplace(handle, OpenKey{root, path, wide, sam, std::move(node)});
+  open_.emplace(handle, OpenKey{root, path, view, sam, std::move(node)});
   key = handle;
   return win32_error::kSuccess;
 }
 
 const SimRegistry::OpenKey* SimRegistry::lookup(RegHandle handle) {
   if (const auto root = predefinedRoot(handle)) {
-    rootScratch_ = OpenKey{*root, "", false, reg_access::kAllAccess, store_.root(*root)};
+    rootScratch_ = OpenKey{*root, "", RegView::Default, reg_access::kAllAccess, store_.root(*root)};
     return &rootScratch_;
   }
   const auto it = open_.find(handle);
   return it == open_.end() ? nullptr : &it->second;
 }
 
-RegStatus SimRegistry::openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegHandle& key) {
+RegStatus SimRegistry::openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegView view,
+                               RegHandle& key) {
   if (!predefinedRoot(static_cast<RegHandle>(root))) {
     return win32_error::kInvalidHandle;
   }
-  return open(root, throughAnsi(subKey), sam, key);
+  return open(root, throughAnsi(subKey), sam, view, key);
 }
 
 RegStatus SimRegistry::openSubKey(RegHandle parent, const std::string& subKey, std::uint32_t sam, RegHandle& key) {
@@ -112,10 +112,10 @@ RegStatus SimRegistry::openSubKey(RegHandle parent, const std::string& subKey, s
     return win32_error::kKeyDeleted;
   }
   const RootKey root = open_key->root;
-  return open(root, joinPath(open_key->path, throughAnsi(subKey)), sam, key);
+  return open(root, joinPath(open_key->path, throughAnsi(subKey)), sam, open_key->view, key);
 }
 
-RegStatus SimRegistry::readValue(RegHandle key, const std::string& name, std::uint32_t& type,
+RegStatus SimRegistry::readValue(RegHandle key, const std::string& name, RegType& type,
                                  std::vector<std::uint8_t>& data) {
   const OpenKey* open_key = lookup(key);
   if (open_key == nullptr) {
@@ -139,9 +139,8 @@ RegStatus SimRegistry::readValue(RegHandle key, const std::string& name, std::ui
   return win32_error::kSuccess;
 }
 
-RegStatus SimRegistry::queryValueInfo(RegHandle key, const std::string& name, std::uint32_t& type,
-                                      std::uint32_t& size) {
-  std::uint32_t found_type = 0;
+RegStatus SimRegistry::queryValueInfo(RegHandle key, const std::string& name, RegType& type, std::uint32_t& size) {
+  RegType found_type = RegType::None;
   std::vector<std::uint8_t> data;
   const RegStatus status = readValue(key, name, found_type, data);
   if (status == win32_error::kSuccess) {
@@ -151,9 +150,9 @@ RegStatus SimRegistry::queryValueInfo(RegHandle key, const std::string& name, st
   return status;
 }
 
-RegStatus SimRegistry::queryValue(RegHandle key, const std::string& name, std::uint32_t& type,
-                                  std::span<std::uint8_t> buffer, std::uint32_t& size) {
-  std::uint32_t found_type = 0;
+RegStatus SimRegistry::queryValue(RegHandle key, const std::string& name, RegType& type, std::span<std::uint8_t> buffer,
+                                  std::uint32_t& size) {
+  RegType found_type = RegType::None;
   std::vector<std::uint8_t> data;
   const RegStatus status = readValue(key, name, found_type, data);
   if (status != win32_error::kSuccess) {
@@ -196,7 +195,7 @@ RegStatus SimRegistry::deleteKeyTree(RegHandle parent, const std::string& child)
   if (open_key->node->deleted()) {
     return win32_error::kKeyDeleted;
   }
-  const std::string physical = physicalPath(root, path, open_key->view64);
+  const std::string physical = physicalPath(root, path, view64(open_key->view));
   if (!store_.find(root, physical)) {
     return win32_error::kFileNotFound;
   }

@@ -17,10 +17,10 @@ class SimRegistry final : public Registry {
   SimRegistry(RegistryStore& store, FaultList& faults, bool admin, bool machineIs64Bit)
       : store_(store), faults_(faults), admin_(admin), is64_(machineIs64Bit) {}
 
-  RegStatus openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegHandle& key) override;
+  RegStatus openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegView view, RegHandle& key) override;
   RegStatus openSubKey(RegHandle parent, const std::string& subKey, std::uint32_t sam, RegHandle& key) override;
-  RegStatus queryValueInfo(RegHandle key, const std::string& name, std::uint32_t& type, std::uint32_t& size) override;
-  RegStatus queryValue(RegHandle key, const std::string& name, std::uint32_t& type, std::span<std::uint8_t> buffer,
+  RegStatus queryValueInfo(RegHandle key, const std::string& name, RegType& type, std::uint32_t& size) override;
+  RegStatus queryValue(RegHandle key, const std::string& name, RegType& type, std::span<std::uint8_t> buffer,
                        std::uint32_t& size) override;
   RegStatus closeKey(RegHandle key) override;
   std::string textFromAnsi(std::span<const std::uint8_t> data) override;
@@ -35,17 +35,17 @@ class SimRegistry final : public Registry {
   struct OpenKey {
     RootKey root;
     std::string path;  // as the program named it, before any redirection
-    bool view64;
+    RegView view;
     std::uint32_t sam;
     std::shared_ptr<RegKeyNode> node;
   };
 
-  RegStatus open(RootKey root, const std::string& path, std::uint32_t sam, RegHandle& key);
+  RegStatus open(RootKey root, const std::string& path, std::uint32_t sam, RegView view, RegHandle& key);
   // The open key behind a handle, predefined roots included; null when the
   // handle is not open.
   const OpenKey* lookup(RegHandle handle);
-  RegStatus readValue(RegHandle key, const std::string& name, std::uint32_t& type, std::vector<std::uint8_t>& data);
-  [[nodiscard]] bool view64(std::uint32_t sam) const { return is64_ && (sam & reg_access::kWow64_64Key) != 0; }
+  RegStatus readValue(RegHandle key, const std::string& name, RegType& type, std::vector<std::uint8_t>& data);
+  [[nodiscard]] bool view64(RegView view) const { return is64_ && view == RegView::Wow64_64; }
   [[nodiscard]] bool refused(RootKey root) const {
     return !admin_ && (root == RootKey::ClassesRoot || root == RootKey::LocalMachine);
   }

@@ -62,8 +62,8 @@ std::uint32_t Win32OsFacts::tickCount() {
   return GetTickCount();
 }
 
-std::int32_t Win32OsFacts::systemMetrics(int index) {
-  return GetSystemMetrics(index);
+std::int32_t Win32OsFacts::systemMetrics(SystemMetric index) {
+  return GetSystemMetrics(static_cast<int>(index));
 }
 
 ModuleHandle Win32OsFacts::loadLibrary(const std::string& name) {

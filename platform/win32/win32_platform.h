@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <set>
 
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -20,10 +21,10 @@ class Win32Registry final : public Registry {
  public:
   Win32Registry();
 
-  RegStatus openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegHandle& key) override;
+  RegStatus openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegView view, RegHandle& key) override;
   RegStatus openSubKey(RegHandle parent, const std::string& subKey, std::uint32_t sam, RegHandle& key) override;
-  RegStatus queryValueInfo(RegHandle key, const std::string& name, std::uint32_t& type, std::uint32_t& size) override;
-  RegStatus queryValue(RegHandle key, const std::string& name, std::uint32_t& type, std::span<std::uint8_t> buffer,
+  RegStatus queryValueInfo(RegHandle key, const std::string& name, RegType& type, std::uint32_t& size) override;
+  RegStatus queryValue(RegHandle key, const std::string& name, RegType& type, std::span<std::uint8_t> buffer,
                        std::uint32_t& size) override;
   RegStatus closeKey(RegHandle key) override;
   std::string textFromAnsi(std::span<const std::uint8_t> data) override;
@@ -31,9 +32,15 @@ class Win32Registry final : public Registry {
   RegStatus deleteKeyTree(RegHandle parent, const std::string& child) override;
 
  private:
+  RegStatus open(HKEY parent, const std::string& subKey, std::uint32_t sam, RegView view, RegHandle& key);
+
   using ShDeleteKeyA = LSTATUS(WINAPI*)(HKEY, LPCSTR);
   SystemLibrary shlwapi_;
   ShDeleteKeyA shDeleteKeyA_;
+  // The open handles of the 64-bit view. Windows wants the same view for
+  // every open along a path and does not promise to carry it from a handle
+  // to the opens below it, so a child open names its parent's view itself.
+  std::set<RegHandle> opened64_;
 };
 
 class Win32FileSystem final : public FileSystem {
@@ -103,7 +110,7 @@ class Win32OsFacts final : public OsFacts {
   std::uint16_t systemDefaultLangId() override;
   std::uint32_t verLanguageName(std::uint16_t langId, std::string& name, std::uint32_t bufferChars) override;
   std::uint32_t tickCount() override;
-  std::int32_t systemMetrics(int index) override;
+  std::int32_t systemMetrics(SystemMetric index) override;
   ModuleHandle loadLibrary(const std::string& name) override;
   bool hasProcAddress(ModuleHandle module, const std::string& procName) override;
   void freeLibrary(ModuleHandle module) override;

@@ -1,9 +1,18 @@
 #include "platform/win32/win32_support.h"
 
+#include <string_view>
 #include <vector>
 
 namespace ocx::win32 {
 namespace {
+
+// The error numbers and names the rest of the program uses are Windows' own.
+#define OCX_CHECK_WIN32_ERROR(constant, number, name) \
+  static_assert(win32_error::constant == (name) && (number) == (name));
+OCX_WIN32_ERRORS(OCX_CHECK_WIN32_ERROR)
+#undef OCX_CHECK_WIN32_ERROR
+static_assert(std::string_view(win32ErrorName(ERROR_MORE_DATA)) == "ERROR_MORE_DATA",
+              "a name is spelled as written, not as the number the header makes of it");
 
 std::wstring toWide(UINT codePage, std::string_view text) {
   if (text.empty()) {

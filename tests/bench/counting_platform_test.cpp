@@ -32,9 +32,12 @@ TEST(CountingRegistryTest, CountsEveryOpenAndForwardsItsResult) {
     auto decorated = sim::Machine::createDefault();
     CountingRegistry counting(decorated->registry());
     const auto open = [&](Registry& registry, RegHandle& key) {
-      if (!c.belowOpenKey) return registry.openKey(RootKey::ClassesRoot, c.path, reg_access::kReadValues, key);
+      if (!c.belowOpenKey) {
+        return registry.openKey(RootKey::ClassesRoot, c.path, reg_access::kReadValues, RegView::Default, key);
+      }
       RegHandle parent = 0;
-      EXPECT_EQ(registry.openKey(RootKey::ClassesRoot, "TypeLib", reg_access::kReadValues, parent), 0);
+      EXPECT_EQ(registry.openKey(RootKey::ClassesRoot, "TypeLib", reg_access::kReadValues, RegView::Default, parent),
+                0);
       const RegStatus status = registry.openSubKey(parent, c.path, reg_access::kReadValues, key);
       static_cast<void>(registry.closeKey(parent));
       return status;
@@ -45,10 +48,10 @@ TEST(CountingRegistryTest, CountsEveryOpenAndForwardsItsResult) {
     EXPECT_EQ(open(counting, countedKey), expected);
     EXPECT_EQ(counting.opens(), c.belowOpenKey ? 2u : 1u);
     if (expected == 0) {
-      std::uint32_t type = 0;
+      RegType type = RegType::None;
       std::uint32_t size = 0;
       EXPECT_EQ(counting.queryValueInfo(countedKey, "", type, size), 0);
-      EXPECT_EQ(type, reg_type::kSz);
+      EXPECT_EQ(type, RegType::Sz);
       EXPECT_EQ(counting.closeKey(countedKey), 0);
     } else {
       EXPECT_EQ(countedKey, kSentinel) << "a failed open must leave the handle alone";

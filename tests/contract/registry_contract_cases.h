@@ -20,7 +20,7 @@ struct ScratchValue {
   bool view64;         // written in the 64-bit view, else in the 32-bit one
   const char* subKey;  // below kScratchKey, "" for the key itself
   const char* name;
-  std::uint32_t type;
+  RegType type;
   std::vector<std::uint8_t> stored;  // as Windows keeps it: text in UTF-16LE
 };
 

@@ -49,5 +49,23 @@ TEST(RegistryContract, SimulatedRegistryAnswersEveryRow) {
       checker);
 }
 
+// A failed comparison of statuses shows the number with Windows' name for
+// it, so that the reader need not look the number up.
+TEST(RegistryStatus, FailuresShowTheNumberWithItsName) {
+  const struct {
+    std::int32_t number;
+    const char* shown;
+  } rows[] = {
+      {0, "0 (ERROR_SUCCESS)"},
+      {2, "2 (ERROR_FILE_NOT_FOUND)"},
+      {234, "234 (ERROR_MORE_DATA)"},
+      {127, "127"},  // a number the program does not name
+      {-1, "-1"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(testing::PrintToString(RegStatus(row.number)), row.shown);
+  }
+}
+
 }  // namespace
 }  // namespace ocx::contract

@@ -117,20 +117,20 @@ class CallLayer final : public Registry,
   [[nodiscard]] const std::vector<Call>& calls() const { return calls_; }
 
   // Registry.
-  RegStatus openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegHandle& key) override {
+  RegStatus openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegView view, RegHandle& key) override {
     const std::string path = join(std::string(sim::rootLongName(root)), subKey);
     return failHere("reg_open", path) ? code()
-                                      : remember(key, path, machine_.registry().openKey(root, subKey, sam, key));
+                                      : remember(key, path, machine_.registry().openKey(root, subKey, sam, view, key));
   }
   RegStatus openSubKey(RegHandle parent, const std::string& subKey, std::uint32_t sam, RegHandle& key) override {
     const std::string path = join(keyPath(parent), subKey);
     return failHere("reg_open", path) ? code()
                                       : remember(key, path, machine_.registry().openSubKey(parent, subKey, sam, key));
   }
-  RegStatus queryValueInfo(RegHandle key, const std::string& name, std::uint32_t& type, std::uint32_t& size) override {
+  RegStatus queryValueInfo(RegHandle key, const std::string& name, RegType& type, std::uint32_t& size) override {
     return failHere("reg_query", keyPath(key)) ? code() : machine_.registry().queryValueInfo(key, name, type, size);
   }
-  RegStatus queryValue(RegHandle key, const std::string& name, std::uint32_t& type, std::span<std::uint8_t> buffer,
+  RegStatus queryValue(RegHandle key, const std::string& name, RegType& type, std::span<std::uint8_t> buffer,
                        std::uint32_t& size) override {
     return failHere("reg_query", keyPath(key)) ? code() : machine_.registry().queryValue(key, name, type, buffer, size);
   }
@@ -204,7 +204,7 @@ class CallLayer final : public Registry,
     return failHere("language_name", "") ? 0 : machine_.os().verLanguageName(langId, name, bufferChars);
   }
   std::uint32_t tickCount() override { return machine_.os().tickCount(); }
-  std::int32_t systemMetrics(int index) override { return machine_.os().systemMetrics(index); }
+  std::int32_t systemMetrics(SystemMetric index) override { return machine_.os().systemMetrics(index); }
   ModuleHandle loadLibrary(const std::string& name) override {
     return failHere("load_library", name) ? 0 : machine_.os().loadLibrary(name);
   }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,22 +16,23 @@ using control_names::kTypeLib20Key;
 using control_names::kTypeLib21Key;
 using control_names::kTypeLibKey;
 
-// The simulated registry, noting the rights that keys are opened with: for
-// keys outside SOFTWARE both views are one, so only the rights tell them apart.
+// The simulated registry, noting the rights and view that keys are opened
+// with: for keys outside SOFTWARE both views are one, so only the call tells
+// them apart.
 class RecordingRegistry : public Registry {
  public:
   explicit RecordingRegistry(Registry& inner) : inner_(inner) {}
-  RegStatus openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegHandle& key) override {
-    opens.emplace_back(subKey, sam);
-    return counted(inner_.openKey(root, subKey, sam, key));
+  RegStatus openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegView view, RegHandle& key) override {
+    opens.push_back({subKey, sam, view});
+    return counted(inner_.openKey(root, subKey, sam, view, key));
   }
   RegStatus openSubKey(RegHandle parent, const std::string& subKey, std::uint32_t sam, RegHandle& key) override {
     return counted(inner_.openSubKey(parent, subKey, sam, key));
   }
-  RegStatus queryValueInfo(RegHandle key, const std::string& name, std::uint32_t& type, std::uint32_t& size) override {
+  RegStatus queryValueInfo(RegHandle key, const std::string& name, RegType& type, std::uint32_t& size) override {
     return inner_.queryValueInfo(key, name, type, size);
   }
-  RegStatus queryValue(RegHandle key, const std::string& name, std::uint32_t& type, std::span<std::uint8_t> buffer,
+  RegStatus queryValue(RegHandle key, const std::string& name, RegType& type, std::span<std::uint8_t> buffer,
                        std::uint32_t& size) override {
     return inner_.queryValue(key, name, type, buffer, size);
   }
@@ -40,14 +42,23 @@ class RecordingRegistry : public Registry {
     return inner_.deleteKeyTree(parent, child);
   }
 
-  std::vector<std::uint32_t> samsFor(const std::string& subKey) const {
-    std::vector<std::uint32_t> sams;
-    for (const auto& [key, sam] : opens) {
-      if (key == subKey) sams.push_back(sam);
+  struct Open {
+    std::string subKey;
+    std::uint32_t sam;
+    RegView view;
+    bool operator==(const Open&) const = default;
+    friend void PrintTo(const Open& open, std::ostream* out) {
+      *out << open.subKey << " sam " << open.sam << (open.view == RegView::Wow64_64 ? " 64-bit view" : "");
     }
-    return sams;
+  };
+  std::vector<Open> opensOf(const std::string& subKey) const {
+    std::vector<Open> found;
+    for (const Open& open : opens) {
+      if (open.subKey == subKey) found.push_back(open);
+    }
+    return found;
   }
-  std::vector<std::pair<std::string, std::uint32_t>> opens;
+  std::vector<Open> opens;
   int stillOpen = 0;
 
  private:
@@ -66,12 +77,14 @@ TEST(TypeLibExists, OpensTheVersionKeyForReadingInThe64BitViewOn64BitWindows) {
   const std::string refuse20 = R"("faults": [{"op": "reg_open", "error": 5, "path": )" +
                                nlohmann::json(std::string("HKEY_CLASSES_ROOT\\") + kTypeLib20Key).dump() + "}], ";
   // clang-format off
-  const struct { const char* name; std::string profile; bool has20, has21; std::uint32_t sam; } rows[] = {
-      {"64-bit, both", profileWith("", k20 + k21), true, true, 0x119},
-      {"32-bit, both", profileWith(bits32, k20 + k21), true, true, 0x19},
-      {"64-bit, only 2.0", profileWith("", k20), true, false, 0x119},
-      {"32-bit, only 2.1", profileWith(bits32, k21), false, true, 0x19},
-      {"2.0 refused", profileWith(refuse20, k20 + k21), false, true, 0x119},
+  constexpr RegView k64 = RegView::Wow64_64;
+  constexpr RegView kOwn = RegView::Default;
+  const struct { const char* name; std::string profile; bool has20, has21; RegView view; } rows[] = {
+      {"64-bit, both", profileWith("", k20 + k21), true, true, k64},
+      {"32-bit, both", profileWith(bits32, k20 + k21), true, true, kOwn},
+      {"64-bit, only 2.0", profileWith("", k20), true, false, k64},
+      {"32-bit, only 2.1", profileWith(bits32, k21), false, true, kOwn},
+      {"2.0 refused", profileWith(refuse20, k20 + k21), false, true, k64},
   };
   // clang-format on
   for (const auto& row : rows) {
@@ -82,8 +95,9 @@ TEST(TypeLibExists, OpensTheVersionKeyForReadingInThe64BitViewOn64BitWindows) {
     modBugfix fix(platform);
     EXPECT_EQ(fix.TypeLib20Exists(), row.has20);
     EXPECT_EQ(fix.TypeLib21Exists(), row.has21);
-    EXPECT_EQ(registry.samsFor(kTypeLib20Key), std::vector<std::uint32_t>{row.sam});
-    EXPECT_EQ(registry.samsFor(kTypeLib21Key), std::vector<std::uint32_t>{row.sam});
+    using Open = RecordingRegistry::Open;
+    EXPECT_EQ(registry.opensOf(kTypeLib20Key), (std::vector<Open>{{kTypeLib20Key, 0x19, row.view}}));
+    EXPECT_EQ(registry.opensOf(kTypeLib21Key), (std::vector<Open>{{kTypeLib21Key, 0x19, row.view}}));
     EXPECT_EQ(registry.stillOpen, 0);
   }
 }
@@ -111,11 +125,12 @@ TEST(DeleteRegistryKey, RemovesTheChildWithItsSubtreeBelowTheParent) {
     Platform platform = sim.over(registry);
     modBugfix(platform).DeleteRegistryKey(row.keyPath, RootKey::ClassesRoot);
     ASSERT_EQ(registry.opens.size(), 1u);
-    EXPECT_EQ(registry.opens[0], std::make_pair(row.parent, 0xF003Fu));
+    EXPECT_EQ(registry.opens[0], (RecordingRegistry::Open{row.parent, 0xF003F, RegView::Default}));
     EXPECT_EQ(registry.stillOpen, 0);
     auto exists = [&](const std::string& key) {
       RegKey open;
-      return open.open(sim.machine().registry(), RootKey::ClassesRoot, key, reg_access::kReadValues) == 0;
+      return open.open(sim.machine().registry(), RootKey::ClassesRoot, key, reg_access::kReadValues,
+                       RegView::Default) == 0;
     };
     for (const auto& key : row.gone) EXPECT_FALSE(exists(key)) << key;
     for (const auto& key : row.kept) EXPECT_TRUE(exists(key)) << key;

@@ -75,9 +75,9 @@ TEST(EditionCode, DecidesOnProductTypeThenInRowOrder) {
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::Message() << "type " << row.productType << " mask " << row.suiteMask);
     std::vector<int> asked;
-    const auto metric = [&](int index) {
-      asked.push_back(index);
-      const auto it = row.metrics.find(index);
+    const auto metric = [&](SystemMetric index) {
+      asked.push_back(static_cast<int>(index));
+      const auto it = row.metrics.find(static_cast<int>(index));
       return it == row.metrics.end() ? 0 : it->second;
     };
     EXPECT_EQ(editionCode(row.productType, static_cast<std::int16_t>(row.suiteMask), metric), row.code);
@@ -150,19 +150,20 @@ TEST(SummaryText, FormatsEachNumberByItsPattern) {
 }
 
 TEST(RegistryTextValue, TakesTextApartByTheReportedType) {
+  constexpr RegType kMulti = RegType::MultiSz;
   const struct {
-    std::uint32_t type;
+    RegType type;
     std::string data;
     std::optional<RegistryValue> value;
   } rows[] = {
-      {7, "Ä\0Ö\0\0"s, RegistryValue(RegistryValue::Texts{"Ä", "Ö"})},
-      {1, "a\0b\0\0"s, RegistryValue("a")},
-      {7, ""s, RegistryValue(RegistryValue::Texts{})},
-      {7, "a\0"s, RegistryValue(RegistryValue::Texts{"a", ""})},  // unterminated list: all of it
-      {7, "\0a\0\0b\0\0"s, RegistryValue(RegistryValue::Texts{"", "a"})},
+      {kMulti, "Ä\0Ö\0\0"s, RegistryValue(RegistryValue::Texts{"Ä", "Ö"})},
+      {RegType::Sz, "a\0b\0\0"s, RegistryValue("a")},
+      {kMulti, ""s, RegistryValue(RegistryValue::Texts{})},
+      {kMulti, "a\0"s, RegistryValue(RegistryValue::Texts{"a", ""})},  // unterminated list: all of it
+      {kMulti, "\0a\0\0b\0\0"s, RegistryValue(RegistryValue::Texts{"", "a"})},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << row.type << " " << testing::PrintToString(row.data));
+    SCOPED_TRACE(testing::Message() << static_cast<std::uint32_t>(row.type) << " " << testing::PrintToString(row.data));
     EXPECT_EQ(registryTextValue(row.type, row.data), row.value);
   }
 }

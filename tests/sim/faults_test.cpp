@@ -75,7 +75,7 @@ TEST(Faults, RegistryFaultsUseTheKeyPathAsTheProgramPassesIt) {
   EXPECT_EQ(readValue(registry, RootKey::ClassesRoot, "T\\2.1", "").status, 0);
 
   RegKey parent;
-  ASSERT_EQ(parent.open(registry, RootKey::ClassesRoot, "T", reg_access::kAllAccess), 0);
+  ASSERT_EQ(parent.open(registry, RootKey::ClassesRoot, "T", reg_access::kAllAccess, RegView::Default), 0);
   const std::string before = registryOf(*machine);
   EXPECT_EQ(registry.deleteKeyTree(parent.get(), "2.0"), 5);
   EXPECT_EQ(registryOf(*machine), before);

@@ -45,18 +45,18 @@ std::string positionOf(const std::function<void()>& parse) {
 
 struct ValueRead {
   RegStatus status = -1;
-  std::uint32_t type = 0;
+  RegType type = RegType::None;
   std::vector<std::uint8_t> data;
 };
 
 // Opens, asks for type and size, reads into a buffer of exactly that size,
 // closes: the status of the first step that fails.
 inline ValueRead readValue(Registry& registry, RootKey root, const std::string& path, const std::string& name,
-                           std::uint32_t sam = reg_access::kReadValues) {
+                           std::uint32_t sam = reg_access::kReadValues, RegView view = RegView::Default) {
   ValueRead read;
   RegKey key;
   std::uint32_t size = 0;
-  if ((read.status = key.open(registry, root, path, sam)) != 0 ||
+  if ((read.status = key.open(registry, root, path, sam, view)) != 0 ||
       (read.status = registry.queryValueInfo(key.get(), name, read.type, size)) != 0) {
     return read;
   }

@@ -73,7 +73,7 @@ TEST(OsFacts, LanguageNameIsCutToTheBufferOrNotGiven) {
   EXPECT_EQ(name, "Français");
   EXPECT_EQ(machine->os().verLanguageName(1036, name, 5), 4u);
   EXPECT_EQ(name, "Fran");
-  EXPECT_EQ(machine->os().systemMetrics(88), 0);
+  EXPECT_EQ(machine->os().systemMetrics(SystemMetric::Starter), 0);
   name = "kept";
   EXPECT_EQ(machineFrom(R"({"os": {"language": ""}})")->os().verLanguageName(1031, name, 128), 0u);
   EXPECT_EQ(name, "kept");

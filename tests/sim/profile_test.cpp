@@ -58,8 +58,8 @@ TEST(Profile, OsMetricsAndClockMergeOtherKeysReplace) {
   record.size = OsVersionRecord::kExtendedSize;
   ASSERT_TRUE(machine->os().getVersionEx(record));
   EXPECT_EQ(record.majorVersion, 6);
-  EXPECT_EQ(machine->os().systemMetrics(87), 1);
-  EXPECT_EQ(machine->os().systemMetrics(86), 0);
+  EXPECT_EQ(machine->os().systemMetrics(SystemMetric::MediaCenter), 1);
+  EXPECT_EQ(machine->os().systemMetrics(SystemMetric::TabletPc), 0);
   bool wow64 = true;
   ASSERT_TRUE(machine->os().isWow64Process(wow64));
   EXPECT_FALSE(wow64);

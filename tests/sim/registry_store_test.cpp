@@ -55,13 +55,13 @@ TEST(RegistryStore, ValuesKeepTheirPlaceAndFirstSpellingInAnyCase) {
     RegKeyNode key("K", nullptr);
     const auto names = spellings(count);
     for (const auto& [spelled, other] : names) {
-      key.setValue(spelled, reg_type::kDword, {1});
+      key.setValue(spelled, RegType::Dword, {1});
     }
     for (const auto& [spelled, other] : names) {
-      key.setValue(other, reg_type::kBinary, {2});
+      key.setValue(other, RegType::Binary, {2});
     }
     key.removeValue(names[1].second);
-    key.setValue(names[1].first, reg_type::kBinary, {3});
+    key.setValue(names[1].first, RegType::Binary, {3});
     ASSERT_EQ(key.values().size(), count);
     for (std::size_t i = 0; i + 1 < count; ++i) {
       const std::size_t original = i == 0 ? 0 : i + 1;

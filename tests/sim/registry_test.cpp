@@ -8,7 +8,8 @@ namespace ocx::sim::test {
 namespace {
 
 constexpr std::uint32_t kRead = reg_access::kReadValues;
-constexpr std::uint32_t kRead64 = reg_access::kReadValues | reg_access::kWow64_64Key;
+constexpr auto kOwn = RegView::Default;
+constexpr auto k64 = RegView::Wow64_64;
 constexpr auto kHklm = RootKey::LocalMachine;
 
 std::string viewsProfile(int bits, bool admin = true) {
@@ -24,8 +25,8 @@ std::string viewsProfile(int bits, bool admin = true) {
 }
 
 // The text read, or the status when the read fails.
-std::string whereOf(Registry& registry, RootKey root, const std::string& path, std::uint32_t sam) {
-  const ValueRead read = readValue(registry, root, path, "Where", sam);
+std::string whereOf(Registry& registry, RootKey root, const std::string& path, std::uint32_t sam, RegView view) {
+  const ValueRead read = readValue(registry, root, path, "Where", sam, view);
   if (read.status != 0) {
     return "status " + std::to_string(read.status);
   }
@@ -35,7 +36,7 @@ std::string whereOf(Registry& registry, RootKey root, const std::string& path, s
 
 // The views of SOFTWARE on a 64-bit machine are the registry contract's
 // rows; here the other roots, the 32-bit machine and the rights.
-TEST(RegistryViews, EachMixOfRootPathViewFlagAndRightsSeesItsKey) {
+TEST(RegistryViews, EachMixOfRootPathViewAndRightsSeesItsKey) {
   constexpr std::uint32_t kAll = reg_access::kAllAccess;
   const struct {
     int bits;
@@ -43,30 +44,31 @@ TEST(RegistryViews, EachMixOfRootPathViewFlagAndRightsSeesItsKey) {
     RootKey root;
     const char* path;
     std::uint32_t sam;
+    RegView view;
     const char* where;
   } cases[] = {
       // Outside SOFTWARE both views are one.
-      {64, true, kHklm, "SYSTEM\\Grid", kRead, "system"},
-      {64, true, RootKey::ClassesRoot, "Grid", kRead, "classes"},
-      // On a 32-bit machine the view flag is ignored and Wow6432Node is
-      // just a key.
-      {32, true, kHklm, "SOFTWARE\\Grid", kRead, "64"},
-      {32, true, kHklm, "SOFTWARE\\Grid", kRead64, "64"},
-      {32, true, kHklm, "SOFTWARE\\Wow6432Node\\Grid", kRead, "32"},
+      {64, true, kHklm, "SYSTEM\\Grid", kRead, kOwn, "system"},
+      {64, true, RootKey::ClassesRoot, "Grid", kRead, kOwn, "classes"},
+      // A 32-bit machine has one view, whichever is asked for, and
+      // Wow6432Node is just a key.
+      {32, true, kHklm, "SOFTWARE\\Grid", kRead, kOwn, "64"},
+      {32, true, kHklm, "SOFTWARE\\Grid", kRead, k64, "64"},
+      {32, true, kHklm, "SOFTWARE\\Wow6432Node\\Grid", kRead, kOwn, "32"},
       // A user without administrator rights only reads below the machine's
       // roots; a missing key is reported before the refusal.
-      {64, true, kHklm, "SYSTEM\\Grid", kAll, "system"},
-      {64, false, kHklm, "SOFTWARE\\Grid", kRead64, "64"},
-      {64, false, RootKey::ClassesRoot, "Grid", 0x20019, "classes"},  // KEY_READ
-      {64, false, kHklm, "SYSTEM\\Grid", kAll, "status 5"},
-      {64, false, RootKey::CurrentUser, "Grid", kAll, "user"},
-      {64, false, RootKey::ClassesRoot, "Missing", kAll, "status 2"},
+      {64, true, kHklm, "SYSTEM\\Grid", kAll, kOwn, "system"},
+      {64, false, kHklm, "SOFTWARE\\Grid", kRead, k64, "64"},
+      {64, false, RootKey::ClassesRoot, "Grid", 0x20019, kOwn, "classes"},  // KEY_READ
+      {64, false, kHklm, "SYSTEM\\Grid", kAll, kOwn, "status 5"},
+      {64, false, RootKey::CurrentUser, "Grid", kAll, kOwn, "user"},
+      {64, false, RootKey::ClassesRoot, "Missing", kAll, kOwn, "status 2"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.bits) + "-bit " + c.path + " sam " + std::to_string(c.sam) +
-                 (c.admin ? " admin" : " user"));
+                 (c.view == k64 ? " 64-bit view" : "") + (c.admin ? " admin" : " user"));
     auto machine = machineFrom(viewsProfile(c.bits, c.admin));
-    EXPECT_EQ(whereOf(machine->registry(), c.root, c.path, c.sam), c.where);
+    EXPECT_EQ(whereOf(machine->registry(), c.root, c.path, c.sam, c.view), c.where);
   }
 }
 
@@ -93,17 +95,17 @@ TEST(RegistryValues, AnsiCallsReportCodePageSizesAndData) {
     "\"Greek\"=\"Ωx\"", "\"OddTail\"=hex(1):61,00,62", "\"Binary\"=hex:01,02,03", "@=\"default\""]})");
   const struct {
     const char* name;
-    std::uint32_t type;
+    RegType type;
     std::vector<std::uint8_t> data;
   } cases[] = {
-      {"text", 1, bytesOf(std::string("abc\0", 4))},
-      {"EmptyText", 1, {0}},
-      {"ZeroBytes", 1, {}},
-      {"Umlauts", 1, bytesOf(std::string("Gr\xFC\xDF\x65 \x80\0", 8))},
-      {"Greek", 1, bytesOf(std::string("?x\0", 3))},
-      {"OddTail", 1, bytesOf("a")},
-      {"Binary", 3, {1, 2, 3}},
-      {"", 1, bytesOf(std::string("default\0", 8))},
+      {"text", RegType::Sz, bytesOf(std::string("abc\0", 4))},
+      {"EmptyText", RegType::Sz, {0}},
+      {"ZeroBytes", RegType::Sz, {}},
+      {"Umlauts", RegType::Sz, bytesOf(std::string("Gr\xFC\xDF\x65 \x80\0", 8))},
+      {"Greek", RegType::Sz, bytesOf(std::string("?x\0", 3))},
+      {"OddTail", RegType::Sz, bytesOf("a")},
+      {"Binary", RegType::Binary, {1, 2, 3}},
+      {"", RegType::Sz, bytesOf(std::string("default\0", 8))},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -117,18 +119,18 @@ TEST(RegistryValues, AnsiCallsReportCodePageSizesAndData) {
 TEST(RegistryAccess, HandlesAnswerLikeWindowsHandles) {
   auto machine = machineFrom(viewsProfile(64));
   Registry& registry = machine->registry();
-  std::uint32_t type = 0;
+  RegType type = RegType::None;
   std::uint32_t size = 0;
 
   RegHandle enumerateOnly = 0;
-  ASSERT_EQ(registry.openKey(RootKey::ClassesRoot, "Grid", reg_access::kEnumerateSubKeys, enumerateOnly), 0);
+  ASSERT_EQ(registry.openKey(RootKey::ClassesRoot, "Grid", reg_access::kEnumerateSubKeys, kOwn, enumerateOnly), 0);
   EXPECT_EQ(registry.queryValueInfo(enumerateOnly, "Where", type, size), 5);
   EXPECT_EQ(registry.closeKey(enumerateOnly), 0);
   EXPECT_EQ(registry.closeKey(enumerateOnly), 6);
   EXPECT_EQ(registry.queryValueInfo(enumerateOnly, "Where", type, size), 6);
 
   RegHandle doomed = 0;
-  ASSERT_EQ(registry.openKey(RootKey::CurrentUser, "Grid", kRead, doomed), 0);
+  ASSERT_EQ(registry.openKey(RootKey::CurrentUser, "Grid", kRead, kOwn, doomed), 0);
   EXPECT_EQ(registry.deleteKeyTree(static_cast<RegHandle>(RootKey::CurrentUser), "Grid"), 0);
   EXPECT_EQ(registry.queryValueInfo(doomed, "Where", type, size), 1018);
   EXPECT_EQ(registry.closeKey(doomed), 0);
@@ -138,7 +140,7 @@ TEST(RegistryDelete, RemovesTheWholeSubtreeOrNothingInTheViewOfTheParent) {
   auto machine = machineFrom(viewsProfile(64));
   Registry& registry = machine->registry();
   RegKey parent;
-  ASSERT_EQ(parent.open(registry, RootKey::ClassesRoot, "Grid", reg_access::kAllAccess), 0);
+  ASSERT_EQ(parent.open(registry, RootKey::ClassesRoot, "Grid", reg_access::kAllAccess, kOwn), 0);
   const std::string before = registryOf(*machine);
   EXPECT_EQ(registry.deleteKeyTree(parent.get(), "2.9"), 2);
   EXPECT_EQ(registryOf(*machine), before);
@@ -150,18 +152,18 @@ TEST(RegistryDelete, RemovesTheWholeSubtreeOrNothingInTheViewOfTheParent) {
   // Below a key opened in the 32-bit view, opens and deletions reach
   // Wow6432Node and leave the 64-bit key alone.
   RegKey software;
-  ASSERT_EQ(software.open(registry, kHklm, "SOFTWARE", reg_access::kAllAccess), 0);
+  ASSERT_EQ(software.open(registry, kHklm, "SOFTWARE", reg_access::kAllAccess, kOwn), 0);
   RegHandle grid = 0;
   ASSERT_EQ(registry.openSubKey(software.get(), "Grid", kRead, grid), 0);
-  std::uint32_t type = 0;
+  RegType type = RegType::None;
   std::uint32_t size = 0;
   std::array<std::uint8_t, 8> data{};
   EXPECT_EQ(registry.queryValue(grid, "Where", type, data, size), 0);
   EXPECT_EQ(std::string(data.begin(), data.begin() + size), std::string("32", 3));
   EXPECT_EQ(registry.closeKey(grid), 0);
   EXPECT_EQ(registry.deleteKeyTree(software.get(), "Grid"), 0);
-  EXPECT_EQ(whereOf(registry, kHklm, "SOFTWARE\\Grid", kRead), "status 2");
-  EXPECT_EQ(whereOf(registry, kHklm, "SOFTWARE\\Grid", kRead64), "64");
+  EXPECT_EQ(whereOf(registry, kHklm, "SOFTWARE\\Grid", kRead, kOwn), "status 2");
+  EXPECT_EQ(whereOf(registry, kHklm, "SOFTWARE\\Grid", kRead, k64), "64");
 
   auto user = machineFrom(viewsProfile(64, false));
   EXPECT_EQ(user->registry().deleteKeyTree(static_cast<RegHandle>(RootKey::ClassesRoot), "Grid"), 5);

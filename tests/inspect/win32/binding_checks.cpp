@@ -103,7 +103,7 @@ void writeScratchTree() {
     const REGSAM view = value.view64 ? KEY_WOW64_64KEY : 0;
     CHECK(RegCreateKeyExW(HKEY_LOCAL_MACHINE, widen(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
                           nullptr) == ERROR_SUCCESS);
-    CHECK(RegSetValueExW(key, widen(value.name).c_str(), 0, value.type, value.stored.data(),
+    CHECK(RegSetValueExW(key, widen(value.name).c_str(), 0, static_cast<DWORD>(value.type), value.stored.data(),
                          static_cast<DWORD>(value.stored.size())) == ERROR_SUCCESS);
     RegCloseKey(key);
   }

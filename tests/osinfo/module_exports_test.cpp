@@ -43,7 +43,7 @@ class RecordingOs final : public OsFacts {
   std::uint16_t systemDefaultLangId() override { return unexpected(); }
   std::uint32_t verLanguageName(std::uint16_t, std::string&, std::uint32_t) override { return unexpected(); }
   std::uint32_t tickCount() override { return unexpected(); }
-  std::int32_t systemMetrics(int) override { return unexpected(); }
+  std::int32_t systemMetrics(SystemMetric) override { return unexpected(); }
   bool isWow64Process(bool&) override { return unexpected(); }
   std::string systemMessage(std::uint32_t) override {
     unexpected();

@@ -53,6 +53,8 @@ CLOSING_MESSAGE = "^Problemlösung zum Microsoft Update$"
 MINIMAL_DIALOG = "^Ocxmedic Vergleichsdialog$"
 WINDOW_ONLY = "^Ocxmedic Fenstervergleich$"
 POLL_S = 0.005
+# Copies of the prefix tried in a row before a series gives up.
+MACHINE_ATTEMPTS = 8
 TIMEOUT_S = 120
 
 # What the program must reach: start-up within 1.15 times the minimal
@@ -211,7 +213,7 @@ class Bench:
         starting its services."""
         prefix = self.work / "bench-runs" / name
         prefix.parent.mkdir(parents=True, exist_ok=True)
-        for attempt in range(1, 4):
+        for attempt in range(1, MACHINE_ATTEMPTS + 1):
             wine_machine.clone_prefix(self.template, prefix)
             with wine_machine.virtual_screen() as display:
                 env = self.wine_env(prefix, display)
@@ -221,17 +223,20 @@ class Bench:
                     # process, which now and then cannot reach the new X
                     # server and leaves the prefix without a display driver:
                     # every later window fails. One untimed dialog finds out.
+                    # On this kind of machine about one copy in six is such
+                    # a copy, and a bench asks for some forty copies, so a
+                    # few tries each would still end a long run now and then.
                     try:
                         self.startup_run(self.minimal, MINIMAL_DIALOG, env)
                     except EarlyExit as why:
-                        log(f"the copy {name} has no working display ({why}); taking a new one ({attempt} of 3)")
+                        log(f"the copy {name} has no working display ({why}); taking a new one ({attempt} of {MACHINE_ATTEMPTS})")
                         continue
                     yield prefix, env
                     break
                 finally:
                     wine_machine.kill_wineserver(env)
         else:
-            raise BenchError("three copies of the prefix in a row got no working display")
+            raise BenchError(f"{MACHINE_ATTEMPTS} copies of the prefix in a row got no working display")
         shutil.rmtree(prefix, ignore_errors=True)
 
     # --- single runs ------------------------------------------------------

@@ -135,7 +135,9 @@ class Registry {
   [[nodiscard]] virtual std::string textFromAnsi(std::span<const std::uint8_t> data) = 0;
 
   // SHDeleteKeyA(parent, child): the child with all its subkeys and values.
-  // A child that does not exist gives 2 and changes nothing.
+  // A child that does not exist gives 2 and changes nothing. SHDeleteKeyA
+  // takes no view of its own, so the program deletes only below keys of
+  // RegView::Default, where both bindings agree.
   [[nodiscard]] virtual RegStatus deleteKeyTree(RegHandle parent, const std::string& child) = 0;
 };
 

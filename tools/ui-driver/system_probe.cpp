@@ -299,7 +299,8 @@ JsonObject readOsFacts() {
   VerLanguageNameA(lang, language, sizeof language);
 
   JsonObject metrics;
-  for (const int metric : {86, 87, 88, 89}) {
+  // The numbers are the profile's keys.
+  for (const int metric : {SM_TABLETPC, SM_MEDIACENTER, SM_STARTER, SM_SERVERR2}) {
     metrics.add(std::to_string(metric), GetSystemMetrics(metric));
   }
   JsonObject os;

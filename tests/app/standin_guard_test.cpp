@@ -4,69 +4,24 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
-#include <vector>
 
 #include "app/texts.h"
-#include "platform/error.h"
 #include "session_fixture.h"
+#include "tests/osinfo/module_only_os.h"
 
 namespace ocx {
 namespace {
 
-// An operating system whose ntdll has the exports it is given; everything
-// the guard has no business asking fails the test.
-class NtdllOnly final : public OsFacts {
- public:
-  enum class Ntdll { Missing, Windows, Wine, Throws };
-  explicit NtdllOnly(Ntdll ntdll) : ntdll_(ntdll) {}
-
-  ModuleHandle loadLibrary(const std::string& name) override {
-    if (ntdll_ == Ntdll::Throws) throw PlatformError(126, "Das angegebene Modul wurde nicht gefunden.");
-    EXPECT_EQ(name, "ntdll.dll");
-    return ntdll_ == Ntdll::Missing ? 0 : kNtdll;
-  }
-  bool hasProcAddress(ModuleHandle module, const std::string& procName) override {
-    EXPECT_EQ(module, kNtdll);
-    asked.push_back(procName);
-    return ntdll_ == Ntdll::Wine && procName == "wine_get_version";
-  }
-  void freeLibrary(ModuleHandle module) override {
-    EXPECT_EQ(module, kNtdll);
-    ++freed;
-  }
-
-  bool getVersionEx(OsVersionRecord&) override { return unexpected(); }
-  bool getProductInfo(std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t&) override {
-    return unexpected();
-  }
-  std::uint16_t systemDefaultLangId() override { return unexpected(); }
-  std::uint32_t verLanguageName(std::uint16_t, std::string&, std::uint32_t) override { return unexpected(); }
-  std::uint32_t tickCount() override { return unexpected(); }
-  std::int32_t systemMetrics(SystemMetric) override { return unexpected(); }
-  bool isWow64Process(bool&) override { return unexpected(); }
-  std::string systemMessage(std::uint32_t) override {
-    unexpected();
-    return {};
-  }
-
-  std::vector<std::string> asked;
-  int freed = 0;
-
- private:
-  static constexpr ModuleHandle kNtdll = 0x7c900000;
-  static bool unexpected() {
-    ADD_FAILURE() << "the guard asks the operating system more than ntdll's exports";
-    return false;
-  }
-  Ntdll ntdll_;
-};
+using Module = testing::ModuleOnlyOs::Module;
 
 struct GuardCase {
   const char* name;
-  NtdllOnly::Ntdll ntdll;
+  Module ntdll;
+  std::set<std::string> exports;
   bool mayRun;
-  int freed;
 };
 
 class StandinGuard : public ::testing::TestWithParam<GuardCase> {};
@@ -74,11 +29,14 @@ class StandinGuard : public ::testing::TestWithParam<GuardCase> {};
 TEST_P(StandinGuard, RunsOnlyUnderWineAndOtherwiseSaysWhy) {
   const GuardCase& c = GetParam();
   auto session = testing::startSession("", false);
-  NtdllOnly os(c.ntdll);
+  testing::ModuleOnlyOs os(c.ntdll, c.exports);
 
   EXPECT_EQ(StandinBuildMayRun(os, session->window()), c.mayRun);
 
-  EXPECT_EQ(os.freed, c.freed) << "a loaded ntdll is released again";
+  ASSERT_FALSE(os.calls.empty());
+  EXPECT_EQ(os.calls.front(), "load ntdll.dll");
+  const bool loaded = c.ntdll == Module::Loads;
+  EXPECT_EQ(std::ranges::count(os.calls, "free"), loaded ? 1 : 0) << "a loaded ntdll is released again";
   if (c.mayRun) {
     EXPECT_TRUE(session->window().messages().empty());
   } else {
@@ -87,10 +45,11 @@ TEST_P(StandinGuard, RunsOnlyUnderWineAndOtherwiseSaysWhy) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ntdll, StandinGuard,
-                         ::testing::Values(GuardCase{"Wine", NtdllOnly::Ntdll::Wine, true, 1},
-                                           GuardCase{"Windows", NtdllOnly::Ntdll::Windows, false, 1},
-                                           GuardCase{"NotLoadable", NtdllOnly::Ntdll::Missing, false, 0},
-                                           GuardCase{"LookupThrows", NtdllOnly::Ntdll::Throws, false, 0}),
+                         ::testing::Values(GuardCase{"Wine", Module::Loads, {"wine_get_version"}, true},
+                                           GuardCase{"Windows", Module::Loads, {"NtQueryInformationProcess"}, false},
+                                           GuardCase{"NotLoadable", Module::Missing, {}, false},
+                                           GuardCase{
+                                               "LookupThrows", Module::LookupThrows, {"wine_get_version"}, false}),
                          [](const ::testing::TestParamInfo<GuardCase>& info) { return std::string(info.param.name); });
 
 TEST(StandinGuardOnTheSimulatedMachine, ASimulatedWindowsIsNoWine) {

@@ -2,116 +2,47 @@
 // operating system sees, so each case checks the whole sequence.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/error.h"
 #include "platform/os_facts.h"
+#include "tests/osinfo/module_only_os.h"
 
 namespace ocx {
 namespace {
 
-constexpr ModuleHandle kModule = 0x7c800000;
-
-// Records the module calls; anything else fails the test.
-class RecordingOs final : public OsFacts {
- public:
-  enum class Fails { Nothing, Load, Lookup };
-
-  RecordingOs(bool loads, bool exports, Fails fails) : loads_(loads), exports_(exports), fails_(fails) {}
-
-  ModuleHandle loadLibrary(const std::string& name) override {
-    calls.push_back("load " + name);
-    if (fails_ == Fails::Load) throw PlatformError(126, "Das angegebene Modul wurde nicht gefunden.");
-    return loads_ ? kModule : 0;
-  }
-  bool hasProcAddress(ModuleHandle module, const std::string& procName) override {
-    EXPECT_EQ(module, kModule);
-    calls.push_back("lookup " + procName);
-    if (fails_ == Fails::Lookup) throw PlatformError(127, "Die angegebene Prozedur wurde nicht gefunden.");
-    return exports_;
-  }
-  void freeLibrary(ModuleHandle module) override {
-    EXPECT_EQ(module, kModule);
-    calls.push_back("free");
-  }
-
-  bool getVersionEx(OsVersionRecord&) override { return unexpected(); }
-  bool getProductInfo(std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t&) override {
-    return unexpected();
-  }
-  std::uint16_t systemDefaultLangId() override { return unexpected(); }
-  std::uint32_t verLanguageName(std::uint16_t, std::string&, std::uint32_t) override { return unexpected(); }
-  std::uint32_t tickCount() override { return unexpected(); }
-  std::int32_t systemMetrics(SystemMetric) override { return unexpected(); }
-  bool isWow64Process(bool&) override { return unexpected(); }
-  std::string systemMessage(std::uint32_t) override {
-    unexpected();
-    return {};
-  }
-
-  std::vector<std::string> calls;
-
- private:
-  static bool unexpected() {
-    ADD_FAILURE() << "only the module is asked";
-    return false;
-  }
-  bool loads_;
-  bool exports_;
-  Fails fails_;
-};
+using Module = testing::ModuleOnlyOs::Module;
 
 struct ExportCase {
   const char* name;
-  bool loads;
+  Module module;
   bool exports;
-  RecordingOs::Fails fails;
-  bool actionThrows;
+  bool callThrows;  // the call made while the module is loaded
   bool throws;
   bool exported;
   std::vector<std::string> calls;
 };
 
 TEST(ModuleExports, CallsInOrderAndFreesOnlyWhatLoaded) {
-  using Fails = RecordingOs::Fails;
+  const std::string load = "load kernel32.dll", lookup = "lookup IsWow64Process", call = "call";
   const std::vector<ExportCase> cases = {
-      {"exported",
-       true,
-       true,
-       Fails::Nothing,
-       false,
-       false,
-       true,
-       {"load kernel32.dll", "lookup IsWow64Process", "while loaded", "free"}},
-      {"not exported",
-       true,
-       false,
-       Fails::Nothing,
-       false,
-       false,
-       false,
-       {"load kernel32.dll", "lookup IsWow64Process", "free"}},
-      // Nothing was loaded, so nothing is freed and nothing is looked up.
-      {"not loadable", false, true, Fails::Nothing, false, false, false, {"load kernel32.dll"}},
-      {"load throws", true, true, Fails::Load, false, true, false, {"load kernel32.dll"}},
-      {"lookup throws", true, true, Fails::Lookup, false, true, false, {"load kernel32.dll", "lookup IsWow64Process"}},
-      {"call while loaded throws",
-       true,
-       true,
-       Fails::Nothing,
-       true,
-       true,
-       false,
-       {"load kernel32.dll", "lookup IsWow64Process", "while loaded"}},
+      {"exported", Module::Loads, true, false, false, true, {load, lookup, call, "free"}},
+      {"not exported", Module::Loads, false, false, false, false, {load, lookup, "free"}},
+      // Nothing was loaded, so nothing is looked up and nothing is freed.
+      {"not loadable", Module::Missing, true, false, false, false, {load}},
+      {"load throws", Module::LoadThrows, true, false, true, false, {load}},
+      {"lookup throws", Module::LookupThrows, true, false, true, false, {load, lookup}},
+      {"call while loaded throws", Module::Loads, true, true, true, false, {load, lookup, call}},
   };
   for (const ExportCase& c : cases) {
     SCOPED_TRACE(c.name);
-    RecordingOs os(c.loads, c.exports, c.fails);
+    testing::ModuleOnlyOs os(c.module, c.exports ? std::set<std::string>{"IsWow64Process"} : std::set<std::string>{});
     const auto ask = [&] {
       return moduleExports(os, "kernel32.dll", "IsWow64Process", [&] {
-        os.calls.push_back("while loaded");
-        if (c.actionThrows) throw PlatformError(5, "Zugriff verweigert");
+        os.calls.push_back(call);
+        if (c.callThrows) throw PlatformError(5, "Zugriff verweigert");
       });
     };
     if (c.throws) {

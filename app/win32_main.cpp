@@ -16,10 +16,7 @@ int run(HINSTANCE instance) {
   using namespace ocx;
   using namespace ocx::win32;
 
-  // First thing, before anything loads a DLL that is not yet in memory.
-  confineDllSearch();
-  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&controls);
+  prepareForWindows();
 
   Win32Registry registry;
   Win32Window window(instance, frm_main::layout(), OCXMEDIC_IDI_PROGRAM);

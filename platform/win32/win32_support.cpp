@@ -124,6 +124,12 @@ void confineDllSearch() noexcept {
   }
 }
 
+void prepareForWindows() noexcept {
+  confineDllSearch();
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+}
+
 SystemLibrary::SystemLibrary(const wchar_t* fileName) : module_(loadSystemDll(fileName)) {}
 
 }  // namespace ocx::win32

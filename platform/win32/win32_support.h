@@ -142,6 +142,11 @@ using ScopedGdiObject = ScopedHandle<GdiObjectTraits>;
 // loadSystemDll are safe from copies planted there.
 void confineDllSearch() noexcept;
 
+// What a window of ours needs before anything else runs: the DLL search
+// confined, before any DLL not yet in memory loads, and the common
+// controls' window classes registered.
+void prepareForWindows() noexcept;
+
 // A DLL that is not a KnownDLL, loaded through loadSystemDll. A DLL that
 // fails to load leaves every function absent.
 class SystemLibrary {

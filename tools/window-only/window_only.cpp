@@ -12,9 +12,7 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace ocx;
-  win32::confineDllSearch();
-  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&controls);
+  win32::prepareForWindows();
   try {
     win32::Win32Window window(instance, frm_main::layout(), OCXMEDIC_IDI_PROGRAM);
     // A caption of its own, so that the benchmark cannot take it for the

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "resources/version.h"
 
@@ -31,178 +32,153 @@ constexpr std::array<DesignedElement, 5> kElements = {{
 constexpr WindowLayout kLayout = {"Vertragsfenster",  4800,        3600, "Verdana", 8.25, kElements,
                                   "Laufzeitfehler '", "':\r\n\r\n"};
 
+enum class Call {
+  Title,
+  SetTitle,
+  Caption,
+  SetCaption,
+  Value,
+  SetValue,
+  Enabled,
+  Enable,
+  Show,
+  Focus,
+  Append,
+  Count,
+  Line,
+  Version
+};
+
+struct Step {
+  Call call;
+  ElementId id = kWindowItself;
+  int number = 0;  // a Value, a line's position, 0 or 1 for Enabled
+  const char* text = "";
+};
+
+std::string outcome(WindowServices& w, const Step& s) {
+  switch (s.call) {
+    case Call::Title:
+      return outcomeOf([&] { return w.windowCaption(); });
+    case Call::SetTitle:
+      return outcomeOf([&] { w.setWindowCaption(s.text); });
+    case Call::Caption:
+      return outcomeOf([&] { return w.caption(s.id); });
+    case Call::SetCaption:
+      return outcomeOf([&] { w.setCaption(s.id, s.text); });
+    case Call::Value:
+      return outcomeOf([&] { return w.value(s.id); });
+    case Call::SetValue:
+      return outcomeOf([&] { w.setValue(s.id, s.number); });
+    case Call::Enabled:
+      return outcomeOf([&] { return w.enabled(s.id); });
+    case Call::Enable:
+      return outcomeOf([&] { w.setEnabled(s.id, s.number != 0); });
+    case Call::Show:
+      return outcomeOf([&] { w.show(); });
+    case Call::Focus:
+      return outcomeOf([&] { w.setFocus(s.id); });
+    case Call::Append:
+      return outcomeOf([&] { w.appendLine(s.id, s.text); });
+    case Call::Count:
+      return outcomeOf([&] { return w.lineCount(s.id); });
+    case Call::Line:
+      return outcomeOf([&] { return w.line(s.id, s.number); });
+    case Call::Version:
+      return outcomeOf([&] {
+        const ProgramVersion version = w.programVersion();
+        return std::to_string(version.major) + '.' + std::to_string(version.minor) + '.' +
+               std::to_string(version.revision);
+      });
+  }
+  return "no such call";
+}
+
 struct WindowCase {
   const char* what;
-  std::string (*ask)(WindowServices& window);
-  const char* expected;
+  std::vector<Step> steps;
+  const char* expected;  // each step's outcome, separated by blanks
 };
 
 // Each row is asked of a window of its own.
 const WindowCase kCases[] = {
     // Captions: every kind but the list box, texts as they were set.
-    {"the window's caption as designed", [](WindowServices& w) { return outcomeOf([&] { return w.windowCaption(); }); },
-     "\"Vertragsfenster\""},
+    {"the window's caption as designed", {{Call::Title}}, "\"Vertragsfenster\""},
     {"the window's caption as set",
-     [](WindowServices& w) {
-       tryTo([&] { w.setWindowCaption("Vertragsfenster 1.0.6"); });
-       return outcomeOf([&] { return w.windowCaption(); });
-     },
-     "\"Vertragsfenster 1.0.6\""},
-    {"a label's caption as designed", [](WindowServices& w) { return outcomeOf([&] { return w.caption(kLabel); }); },
-     "\"Beschriftung\""},
-    {"a frame's caption keeps its spaces",
-     [](WindowServices& w) { return outcomeOf([&] { return w.caption(kFrame); }); }, "\" Gruppe \""},
-    {"a button's caption with an umlaut",
-     [](WindowServices& w) { return outcomeOf([&] { return w.caption(kButton); }); }, "\"Ausführen\""},
+     {{Call::SetTitle, kWindowItself, 0, "Vertragsfenster 1.0.6"}, {Call::Title}},
+     "done \"Vertragsfenster 1.0.6\""},
+    {"a label's caption as designed", {{Call::Caption, kLabel}}, "\"Beschriftung\""},
+    {"a frame's caption keeps its spaces", {{Call::Caption, kFrame}}, "\" Gruppe \""},
+    {"a button's caption with an umlaut", {{Call::Caption, kButton}}, "\"Ausführen\""},
     {"a caption set beyond the code page comes back whole",
-     [](WindowServices& w) {
-       tryTo([&] { w.setCaption(kBox, "Grüße € Ω & Co"); });
-       return outcomeOf([&] { return w.caption(kBox); });
-     },
-     "\"Grüße € Ω & Co\""},
-    {"an empty caption",
-     [](WindowServices& w) {
-       tryTo([&] { w.setCaption(kLabel, ""); });
-       return outcomeOf([&] { return w.caption(kLabel); });
-     },
-     "\"\""},
-    {"the list box has no caption", [](WindowServices& w) { return outcomeOf([&] { return w.caption(kList); }); },
-     "error 1400"},
-    {"nor can one be set", [](WindowServices& w) { return outcomeOf([&] { w.setCaption(kList, "x"); }); },
-     "error 1400"},
-    {"an unknown element has no caption",
-     [](WindowServices& w) { return outcomeOf([&] { return w.caption(kNoSuchElement); }); }, "error 1400"},
-    {"the window itself is no element",
-     [](WindowServices& w) { return outcomeOf([&] { return w.caption(kWindowItself); }); }, "error 1400"},
+     {{Call::SetCaption, kBox, 0, "Grüße € Ω & Co"}, {Call::Caption, kBox}},
+     "done \"Grüße € Ω & Co\""},
+    {"an empty caption", {{Call::SetCaption, kLabel, 0, ""}, {Call::Caption, kLabel}}, "done \"\""},
+    {"the list box has no caption, nor can one be set",
+     {{Call::Caption, kList}, {Call::SetCaption, kList, 0, "x"}},
+     "error 1400 error 1400"},
+    {"an unknown element has no caption", {{Call::Caption, kNoSuchElement}}, "error 1400"},
+    {"the window itself is no element", {{Call::Caption, kWindowItself}}, "error 1400"},
 
     // Check box Value: 0, 1, 2 only, on check boxes only.
-    {"Value as designed", [](WindowServices& w) { return outcomeOf([&] { return w.value(kBox); }); }, "1"},
     {"each Value comes back",
-     [](WindowServices& w) {
-       std::string seen;
-       for (const int value : {check_value::kGrayed, check_value::kUnchecked, check_value::kChecked}) {
-         seen += outcomeOf([&] {
-           w.setValue(kBox, value);
-           return w.value(kBox);
-         });
-       }
-       return seen;
-     },
-     "201"},
-    {"Value 3 is refused", [](WindowServices& w) { return outcomeOf([&] { w.setValue(kBox, 3); }); }, "error 87"},
-    {"Value -1 is refused", [](WindowServices& w) { return outcomeOf([&] { w.setValue(kBox, -1); }); }, "error 87"},
-    {"a refused Value changes nothing",
-     [](WindowServices& w) {
-       tryTo([&] { w.setValue(kBox, 3); });
-       return outcomeOf([&] { return w.value(kBox); });
-     },
-     "1"},
+     {{Call::Value, kBox},
+      {Call::SetValue, kBox, check_value::kGrayed},
+      {Call::Value, kBox},
+      {Call::SetValue, kBox, check_value::kUnchecked},
+      {Call::Value, kBox},
+      {Call::SetValue, kBox, check_value::kChecked},
+      {Call::Value, kBox}},
+     "1 done 2 done 0 done 1"},
+    {"Values 3 and -1 are refused and change nothing",
+     {{Call::SetValue, kBox, 3}, {Call::SetValue, kBox, -1}, {Call::Value, kBox}},
+     "error 87 error 87 1"},
     {"a disabled check box still takes its Value",
-     [](WindowServices& w) {
-       tryTo([&] { w.setEnabled(kBox, false); });
-       tryTo([&] { w.setValue(kBox, check_value::kGrayed); });
-       return outcomeOf([&] { return w.value(kBox); });
-     },
-     "2"},
-    {"a button has no Value", [](WindowServices& w) { return outcomeOf([&] { return w.value(kButton); }); },
-     "error 1400"},
-    {"a label takes no Value", [](WindowServices& w) { return outcomeOf([&] { w.setValue(kLabel, 1); }); },
-     "error 1400"},
-    {"the wrong kind is named before the wrong Value",
-     [](WindowServices& w) { return outcomeOf([&] { w.setValue(kButton, 3); }); }, "error 1400"},
+     {{Call::Enable, kBox, 0}, {Call::SetValue, kBox, check_value::kGrayed}, {Call::Value, kBox}},
+     "done done 2"},
+    {"a button has no Value", {{Call::Value, kButton}}, "error 1400"},
+    {"a label takes no Value", {{Call::SetValue, kLabel, 1}}, "error 1400"},
+    {"the wrong kind is named before the wrong Value", {{Call::SetValue, kButton, 3}}, "error 1400"},
 
     // Enabled: every kind.
-    {"a label is enabled as designed", [](WindowServices& w) { return outcomeOf([&] { return w.enabled(kLabel); }); },
-     "true"},
-    {"a frame can be disabled",
-     [](WindowServices& w) {
-       tryTo([&] { w.setEnabled(kFrame, false); });
-       return outcomeOf([&] { return w.enabled(kFrame); });
-     },
-     "false"},
-    {"and enabled again",
-     [](WindowServices& w) {
-       tryTo([&] { w.setEnabled(kButton, false); });
-       tryTo([&] { w.setEnabled(kButton, true); });
-       return outcomeOf([&] { return w.enabled(kButton); });
-     },
-     "true"},
-    {"an unknown element has no Enabled",
-     [](WindowServices& w) { return outcomeOf([&] { return w.enabled(kNoSuchElement); }); }, "error 1400"},
+    {"a label is enabled as designed", {{Call::Enabled, kLabel}}, "true"},
+    {"a frame can be disabled", {{Call::Enable, kFrame, 0}, {Call::Enabled, kFrame}}, "done false"},
+    {"and a button enabled again",
+     {{Call::Enable, kButton, 0}, {Call::Enable, kButton, 1}, {Call::Enabled, kButton}},
+     "done done true"},
+    {"an unknown element has no Enabled", {{Call::Enabled, kNoSuchElement}}, "error 1400"},
 
     // Focus: buttons, check boxes and the list box, enabled, in a shown window.
-    {"no focus before the window is shown", [](WindowServices& w) { return outcomeOf([&] { w.setFocus(kButton); }); },
-     "error 87"},
-    {"a shown button takes the focus",
-     [](WindowServices& w) {
-       tryTo([&] { w.show(); });
-       return outcomeOf([&] { w.setFocus(kButton); });
-     },
-     "done"},
-    {"so does the list box",
-     [](WindowServices& w) {
-       tryTo([&] { w.show(); });
-       return outcomeOf([&] { w.setFocus(kList); });
-     },
-     "done"},
+    {"no focus before the window is shown", {{Call::Focus, kButton}}, "error 87"},
+    {"a shown button takes the focus, and so does the list box",
+     {{Call::Show}, {Call::Focus, kButton}, {Call::Focus, kList}},
+     "done done done"},
     {"a disabled check box does not",
-     [](WindowServices& w) {
-       tryTo([&] { w.show(); });
-       tryTo([&] { w.setEnabled(kBox, false); });
-       return outcomeOf([&] { w.setFocus(kBox); });
-     },
-     "error 87"},
-    {"a label never does",
-     [](WindowServices& w) {
-       tryTo([&] { w.show(); });
-       return outcomeOf([&] { w.setFocus(kLabel); });
-     },
-     "error 1400"},
+     {{Call::Show}, {Call::Enable, kBox, 0}, {Call::Focus, kBox}},
+     "done done error 87"},
+    {"a label never does", {{Call::Show}, {Call::Focus, kLabel}}, "done error 1400"},
 
     // Lines: the list box only, in the order appended, read by position.
-    {"a new list has no lines", [](WindowServices& w) { return outcomeOf([&] { return w.lineCount(kList); }); }, "0"},
+    {"a new list has no lines, not even the first", {{Call::Count, kList}, {Call::Line, kList, 0}}, "0 error 87"},
     {"lines stay in the order they came",
-     [](WindowServices& w) {
-       std::string seen;
-       for (const char* line : {"zweite Zeile", "Änderung", "a", ""}) {
-         tryTo([&] { w.appendLine(kList, line); });
-       }
-       seen += outcomeOf([&] { return w.lineCount(kList); });
-       for (int position = 0; position < 4; ++position) {
-         seen += ' ' + outcomeOf([&] { return w.line(kList, position); });
-       }
-       return seen;
-     },
-     "4 \"zweite Zeile\" \"Änderung\" \"a\" \"\""},
-    {"no line past the last",
-     [](WindowServices& w) {
-       tryTo([&] { w.appendLine(kList, "eins"); });
-       return outcomeOf([&] { return w.line(kList, 1); });
-     },
-     "error 87"},
-    {"no line before the first",
-     [](WindowServices& w) {
-       tryTo([&] { w.appendLine(kList, "eins"); });
-       return outcomeOf([&] { return w.line(kList, -1); });
-     },
-     "error 87"},
-    {"no line in an empty list", [](WindowServices& w) { return outcomeOf([&] { return w.line(kList, 0); }); },
-     "error 87"},
-    {"a label takes no lines", [](WindowServices& w) { return outcomeOf([&] { w.appendLine(kLabel, "x"); }); },
-     "error 1400"},
-    {"a check box has no lines", [](WindowServices& w) { return outcomeOf([&] { return w.lineCount(kBox); }); },
-     "error 1400"},
+     {{Call::Append, kList, 0, "zweite Zeile"},
+      {Call::Append, kList, 0, "Änderung"},
+      {Call::Append, kList, 0, "a"},
+      {Call::Append, kList, 0, ""},
+      {Call::Count, kList},
+      {Call::Line, kList, 0},
+      {Call::Line, kList, 1},
+      {Call::Line, kList, 2},
+      {Call::Line, kList, 3}},
+     "done done done done 4 \"zweite Zeile\" \"Änderung\" \"a\" \"\""},
+    {"no line past the last nor before the first",
+     {{Call::Append, kList, 0, "eins"}, {Call::Line, kList, 1}, {Call::Line, kList, -1}},
+     "done error 87 error 87"},
+    {"a label takes no lines", {{Call::Append, kLabel, 0, "x"}}, "error 1400"},
+    {"a check box has no lines", {{Call::Count, kBox}}, "error 1400"},
 
     // The program's version, from its version record.
-    {"the program's version",
-     [](WindowServices& w) {
-       return outcomeOf([&] {
-         const ProgramVersion version = w.programVersion();
-         return std::to_string(version.major) + '.' + std::to_string(version.minor) + '.' +
-                std::to_string(version.revision);
-       });
-     },
-     "\"" OCXMEDIC_VERSION_SHORT "\""},
+    {"the program's version", {{Call::Version}}, "\"" OCXMEDIC_VERSION_SHORT "\""},
 };
 
 }  // namespace
@@ -214,7 +190,11 @@ const WindowLayout& windowContractLayout() {
 void checkWindowContract(const std::function<std::unique_ptr<WindowServices>()>& openWindow, Checker& checker) {
   for (const WindowCase& row : kCases) {
     const std::unique_ptr<WindowServices> window = openWindow();
-    CONTRACT_CHECK_EQ(checker, row.what, row.ask(*window), row.expected);
+    std::string seen;
+    for (const Step& step : row.steps) {
+      seen += (seen.empty() ? "" : " ") + outcome(*window, step);
+    }
+    CONTRACT_CHECK_EQ(checker, row.what, seen, row.expected);
   }
 }
 

@@ -169,7 +169,7 @@ const RegistryCase kCases[] = {
     {"a buffer larger than the data", [](Registry& r) { return readTextInto(r, 6); },
      "0 size 4 type 1 buffer 61 62 63 00 aa aa"},
 
-    // Deleting a tree below an open key.
+    // Deleting a tree below an open key, in that key's view.
     {"deleting a missing child",
      [](Registry& r) {
        RegKey parent;
@@ -183,9 +183,10 @@ const RegistryCase kCases[] = {
        const RegStatus opened = parent.open(r, kHklm, kScratchKey, reg_access::kAllAccess, RegView::Default);
        const RegStatus status = opened != 0 ? opened : r.deleteKeyTree(parent.get(), "Tree");
        return std::to_string(status) + ", then " + read(r, path("Tree\\Leaf"), "Where") + ", " +
-              read(r, path("Tree"), "Where");
+              read(r, path("Tree"), "Where") + ", the 64-bit view's " +
+              read(r, path("Tree"), "Where", RegView::Wow64_64);
      },
-     "0, then status 2, status 2"},
+     "0, then status 2, status 2, the 64-bit view's 1: 36 34 00"},
 };
 
 }  // namespace
@@ -204,6 +205,7 @@ const std::vector<ScratchValue>& registryContractState() {
       {false, "", "Unnamed", static_cast<RegType>(0x12345678), {0x01, 0x02}},
       {false, "", "", RegType::Sz, utf16(std::u16string_view(u"d", 2))},
       {false, "Tree", "Where", RegType::Sz, utf16(std::u16string_view(u"t", 2))},
+      {true, "Tree", "Where", RegType::Sz, utf16(std::u16string_view(u"64", 3))},
       {false, "Tree\\Leaf", "Where", RegType::Sz, utf16(std::u16string_view(u"l", 2))},
   };
   return state;

@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "platform/sim/machine.h"
@@ -9,32 +10,24 @@
 namespace ocx::contract {
 namespace {
 
-// The scratch tree as a regedit export in a profile of a 64-bit machine:
-// each value written out byte for byte, in its view's place.
+// The scratch tree as regedit export lines in a profile of a 64-bit
+// machine: each value written out byte for byte, in its view's place.
 std::string profileOfScratchTree() {
-  std::string registry = "Windows Registry Editor Version 5.00";
+  nlohmann::json lines = nlohmann::json::array({"Windows Registry Editor Version 5.00"});
   for (const ScratchValue& value : registryContractState()) {
-    std::string key = std::string("HKEY_LOCAL_MACHINE\\SOFTWARE\\") + (value.view64 ? "" : "Wow6432Node\\") +
-                      "OcxmedicContract" + (*value.subKey != '\0' ? "\\" : "") + value.subKey;
-    std::string line = *value.name == '\0' ? "@" : '"' + std::string(value.name) + '"';
+    lines.push_back(std::string("[HKEY_LOCAL_MACHINE\\SOFTWARE\\") + (value.view64 ? "" : "Wow6432Node\\") +
+                    "OcxmedicContract" + (*value.subKey != '\0' ? "\\" : "") + value.subKey + "]");
     char type[16];
     std::snprintf(type, sizeof type, "=hex(%x):", static_cast<unsigned>(value.type));
-    line += type;
+    std::string line = (*value.name == '\0' ? "@" : '"' + std::string(value.name) + '"') + type;
     for (std::size_t i = 0; i < value.stored.size(); ++i) {
       char byte[4];
       std::snprintf(byte, sizeof byte, i == 0 ? "%02x" : ",%02x", value.stored[i]);
       line += byte;
     }
-    registry += "\n[" + key + "]\n" + line;
+    lines.push_back(line);
   }
-  std::string escaped;
-  for (const char c : registry) {
-    if (c == '\\' || c == '"') {
-      escaped += '\\';
-    }
-    escaped += c == '\n' ? std::string("\\n") : std::string(1, c);
-  }
-  return R"({"os": {"bits": 64}, "registry": ")" + escaped + "\"}";
+  return nlohmann::json{{"os", {{"bits", 64}}}, {"registry", lines}}.dump();
 }
 
 TEST(RegistryContract, SimulatedRegistryAnswersEveryRow) {

@@ -44,15 +44,12 @@ TEST(FileSystem, OperationsFailWithTheCodesWindowsGivesAndChangeNothing) {
     const char* target;
     std::uint32_t code;
   } cases[] = {
-      {"delete missing file", true, Op::Delete, "C:\\Data\\Nope.txt", "", 2},
-      {"delete in missing folder", true, Op::Delete, "C:\\Nope\\x.txt", "", 3},
       {"delete read-only", true, Op::Delete, "C:\\Data\\ReadOnly.txt", "", 5},
       {"delete locked", true, Op::Delete, "C:\\Data\\locked.OCX", "", 32},
       {"delete a folder", true, Op::Delete, "C:\\Data\\Sub", "", 5},
       {"delete below Windows as user", false, Op::Delete, "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX", "", 5},
       {"delete elsewhere as user", false, Op::Delete, "C:\\Data\\Plain.txt", "", 0},
       {"rename onto existing", true, Op::Rename, "C:\\Data\\Plain.txt", "C:\\Data\\readonly.txt", 183},
-      {"rename into missing folder", true, Op::Rename, "C:\\Data\\Plain.txt", "C:\\Nope\\New.txt", 3},
       {"rename locked", true, Op::Rename, "C:\\Data\\Locked.ocx", "C:\\Data\\New.ocx", 32},
       {"rename read-only", true, Op::Rename, "C:\\Data\\ReadOnly.txt", "C:\\Data\\New.txt", 0},
       {"rename below Windows as user", false, Op::Rename, "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX",
@@ -61,18 +58,13 @@ TEST(FileSystem, OperationsFailWithTheCodesWindowsGivesAndChangeNothing) {
       {"copy locked source", true, Op::Copy, "C:\\Data\\Locked.ocx", "C:\\Data\\New.ocx", 32},
       {"copy over read-only", true, Op::Copy, "C:\\Data\\Plain.txt", "C:\\Data\\ReadOnly.txt", 5},
       {"copy over locked", true, Op::Copy, "C:\\Data\\Plain.txt", "C:\\Data\\Locked.ocx", 32},
-      {"copy into missing folder", true, Op::Copy, "C:\\Data\\Plain.txt", "D:\\New.txt", 3},
       {"copy into Windows as user", false, Op::Copy, "C:\\Data\\Plain.txt", "C:\\Windows\\SysWOW64\\x.txt", 5},
-      {"copy over existing", true, Op::Copy, "C:\\Data\\Plain.txt", "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX", 0},
-      {"write into missing folder", true, Op::Write, "C:\\Data\\Nope\\x.txt", "", 3},
       {"write over read-only", true, Op::Write, "C:\\Data\\ReadOnly.txt", "", 5},
       {"write over locked", true, Op::Write, "C:\\Data\\Locked.ocx", "", 32},
       {"write onto a folder", true, Op::Write, "C:\\Data\\Sub", "", 5},
       {"write below Windows as user", false, Op::Write, "C:\\Windows\\new.txt", "", 5},
-      {"length of missing file", true, Op::Length, "C:\\Data\\Nope.txt", "", 2},
       {"length of locked file", true, Op::Length, "C:\\Data\\Locked.ocx", "", 0},
       // A held file is read at once; its copy fails as a copy would.
-      {"hold missing file", true, Op::HeldCopy, "C:\\Data\\Nope.txt", "C:\\Data\\New.txt", 2},
       {"hold a folder", true, Op::HeldCopy, "C:\\Data\\Sub", "C:\\Data\\New.txt", 5},
       {"held copy of locked source", true, Op::HeldCopy, "C:\\Data\\Locked.ocx", "C:\\Data\\New.ocx", 32},
       {"held copy over itself", true, Op::HeldCopy, "C:\\Data\\Plain.txt", "c:\\data\\plain.TXT", 32},
@@ -118,16 +110,12 @@ TEST(FileSystem, FailuresCarryGermanSystemTextsAndTheTempPathMayBeMissing) {
 
 TEST(FileSystem, WildcardSearchInTheLastComponent) {
   const std::pair<const char*, bool> cases[] = {
-      {"C:\\Windows\\SysWOW64\\mscomctl.ocx", true},
       {"c:/windows/syswow64/MSCOMCTL.OCX", true},
-      {"C:\\Windows\\SysWOW64\\MSCOMCTL.*", true},
       {"C:\\Windows\\SysWOW64\\MSCOMCT?.OCX", true},
       {"C:\\Windows\\SysWOW64\\MSCOMC?.OCX", false},
-      {"C:\\Windows\\SysWOW64", true},
       {"C:\\Windows\\SysWOW64\\", false},
       {"C:\\Data\\Sub\\*", true},  // an empty folder still lists "." and ".."
       {"C:\\Data\\S*", true},
-      {"C:\\Nope\\*", false},
       {"..\\..\\..\\Windows\\SysWOW64\\MSCOMCTL.OCX", true},
       {"MSCOMCTL.OCX", false},
       {"", false},
@@ -158,16 +146,6 @@ TEST(FileSystem, PayloadKeepsItsVersionThroughWritesRenamesAndCopies) {
                                               "C:\\Data\\Plain.txt 10 null", "C:\\Data\\ReadOnly.txt 11 null",
                                               "C:\\Windows\\SysWOW64\\Backup.ocx 1066928 [6,1,98,33]",
                                               "C:\\Windows\\SysWOW64\\mscomctl.ocx 1070152 [6,1,98,34]"}));
-
-  VersionInfo& versions = machine->versions();
-  std::vector<std::uint8_t> block;
-  const std::uint32_t size = versions.fileVersionInfoSize("C:\\WINDOWS\\syswow64\\MSCOMCTL.OCX");
-  ASSERT_TRUE(versions.fileVersionInfo("C:\\Windows\\SysWOW64\\MSCOMCTL.OCX", size, block));
-  FixedFileInfo info;
-  ASSERT_TRUE(versions.queryRootBlock(block, info));
-  EXPECT_EQ(info.fileVersionMS, 0x00060001u);
-  EXPECT_EQ(info.fileVersionLS, (98u << 16) | 34u);
-  EXPECT_EQ(versions.fileVersionInfoSize("C:\\Data\\Other.ocx"), 0u);
 }
 
 // While the program holds a file, nothing but reading reaches it, the
@@ -183,8 +161,6 @@ TEST(FileSystem, AHeldFileCannotChangeUntilItIsLetGo) {
   second.reset();
 
   const auto before = machine->toJson();
-  EXPECT_EQ(errorOf([&] { files.deleteFile(path); }), 32u);
-  EXPECT_EQ(errorOf([&] { files.renameFile(path, "C:\\Data\\Moved.txt"); }), 32u);
   EXPECT_EQ(errorOf([&] { files.renameFile("C:\\Data", "C:\\Moved"); }), 32u);
   EXPECT_EQ(errorOf([&] { files.writeNewFile(path, bytesOf("other")); }), 32u);
   EXPECT_EQ(errorOf([&] { files.copyFile("C:\\Data\\ReadOnly.txt", path); }), 32u);
@@ -207,7 +183,6 @@ TEST(FileSystem, OverwriteFromOutsideChangesOnlyAWritableFile) {
     const char* path;
     bool changes;
   } cases[] = {
-      {"C:\\Windows\\SysWOW64\\mscomctl.ocx", true},
       {"..\\..\\..\\Windows\\SysWOW64\\MSCOMCTL.OCX", true},  // from C:\Users\Administrator\Desktop
       {"C:\\Windows\\SysWOW64\\Nope.ocx", false},
       {"C:\\Data\\ReadOnly.txt", false},

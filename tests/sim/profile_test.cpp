@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
 #include "machine_fixture.h"
 
 namespace ocx::sim::test {
@@ -66,31 +63,6 @@ TEST(Profile, OsMetricsAndClockMergeOtherKeysReplace) {
   EXPECT_EQ(machine->shell().specialFolderPath(0, 36), std::nullopt);
   EXPECT_EQ(machine->shell().specialFolderPath(0, 37), "C:\\WINNT\\system32");
   EXPECT_TRUE(machine->toJson()["files"].empty());
-}
-
-TEST(Profile, RegistryFileIsFoundNextToTheProfileAndNamedInItsErrors) {
-  const auto dir = std::filesystem::temp_directory_path() / "ocx-sim-registry-file";
-  std::filesystem::create_directories(dir / "regs");
-  const auto load = [&](const std::string& reg) {
-    std::ofstream(dir / "profile.json") << R"({"registry_file": "regs/)" + reg + "\"}";
-    return Machine::fromProfileFile((dir / "profile.json").string());
-  };
-  std::ofstream(dir / "regs/good.reg", std::ios::binary)
-      << "REGEDIT4\r\n[HKEY_CURRENT_USER\\K]\r\n\"T\"=\"Gr\xFC\"\r\n";
-  EXPECT_NE(registryOf(*load("good.reg")).find("[HKEY_CURRENT_USER\\K]\r\n\"T\"=\"Grü\""), std::string::npos);
-
-  std::ofstream(dir / "regs/bad.reg", std::ios::binary) << "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n  oops\r\n";
-  for (const auto& [reg, at] : {std::pair{"bad.reg", "4:3"}, {"missing.reg", "1:1"}}) {
-    SCOPED_TRACE(reg);
-    try {
-      load(reg);
-      ADD_FAILURE() << "accepted";
-    } catch (const ProfileError& e) {
-      EXPECT_EQ(e.file(), (dir / "regs" / reg).string());
-      EXPECT_EQ(std::to_string(e.line()) + ":" + std::to_string(e.column()), at);
-    }
-  }
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -5,17 +5,19 @@
 
 #include <fstream>
 
-#include "machine_fixture.h"
 #include "platform/sim/text_codec.h"
 
 namespace ocx::sim {
 namespace {
 
-using test::positionOf;
-
+// The export of what a text imports, or "line:column" of its first error.
 std::string roundTrip(const std::string& text) {
   RegistryStore store;
-  importRegText(text, store);
+  try {
+    importRegText(text, store);
+  } catch (const RegTextError& e) {
+    return std::to_string(e.line()) + ":" + std::to_string(e.column());
+  }
   return exportRegText(store);
 }
 
@@ -113,8 +115,7 @@ TEST(RegText, FirstMalformedLineIsReportedAtItsOffendingToken) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    RegistryStore store;
-    EXPECT_EQ(positionOf<RegTextError>([&] { importRegText(c.text, store); }), c.at);
+    EXPECT_EQ(roundTrip(c.text), c.at);
   }
 }
 
@@ -126,23 +127,13 @@ std::string utf16File(const std::string& text) {
   return bytes;
 }
 
-// "line:column" of the error, or the export when the text is read.
+// The same for a file's bytes, read as a file.
 std::string outcomeOfFile(const std::string& bytes) {
   const std::string path = ::testing::TempDir() + "reg_file_" + std::to_string(getpid()) + ".reg";
   std::ofstream(path, std::ios::binary) << bytes;
   RegistryStore store;
   try {
     EXPECT_TRUE(importRegFile(path, store));
-  } catch (const RegTextError& e) {
-    return std::to_string(e.line()) + ":" + std::to_string(e.column());
-  }
-  return exportRegText(store);
-}
-
-std::string outcomeOfText(const std::string& text) {
-  RegistryStore store;
-  try {
-    importRegText(text, store);
   } catch (const RegTextError& e) {
     return std::to_string(e.line()) + ":" + std::to_string(e.column());
   }
@@ -170,25 +161,25 @@ TEST(RegText, LargeFilesReadInPiecesGiveWhatTheirWholeTextGives) {
     for (const std::string& tail : {fine, malformed}) {
       // UTF-16LE: pieces of bytes after the byte-order mark, two per unit.
       const std::string unicode = big(std::string(kRegedit5Header), kMega / 2 - 8 + shift, tail);
-      EXPECT_EQ(outcomeOfFile(utf16File(unicode)), outcomeOfText(unicode));
+      EXPECT_EQ(outcomeOfFile(utf16File(unicode)), roundTrip(unicode));
       // UTF-8, with and without its mark.
       const std::string utf8 = big(std::string(kRegedit5Header), kMega - 8 + shift, tail);
-      EXPECT_EQ(outcomeOfFile("\xEF\xBB\xBF" + utf8), outcomeOfText(utf8));
-      EXPECT_EQ(outcomeOfFile(utf8), outcomeOfText(utf8));
+      EXPECT_EQ(outcomeOfFile("\xEF\xBB\xBF" + utf8), roundTrip(utf8));
+      EXPECT_EQ(outcomeOfFile(utf8), roundTrip(utf8));
     }
   }
   // Code page 1252 is found only by a byte far into the file that is not
   // UTF-8.
   const std::string ansiTail = "\"T\"=\"Gr\xFC\xDF\x65 \x80\"\r\n";
   const std::string utf8Tail = "\"T\"=\"Grüße €\"\r\n";
-  EXPECT_EQ(outcomeOfFile("REGEDIT4\r\n[HKEY_CURRENT_USER\\K]\r\n\"v\"=\"" + std::string(3 * kMega, 'a') + "\"\r\n" +
-                          ansiTail),
-            outcomeOfText("REGEDIT4\r\n[HKEY_CURRENT_USER\\K]\r\n\"v\"=\"" + std::string(3 * kMega, 'a') + "\"\r\n" +
-                          utf8Tail));
+  EXPECT_EQ(
+      outcomeOfFile("REGEDIT4\r\n[HKEY_CURRENT_USER\\K]\r\n\"v\"=\"" + std::string(3 * kMega, 'a') + "\"\r\n" +
+                    ansiTail),
+      roundTrip("REGEDIT4\r\n[HKEY_CURRENT_USER\\K]\r\n\"v\"=\"" + std::string(3 * kMega, 'a') + "\"\r\n" + utf8Tail));
   RegistryStore store;
   EXPECT_FALSE(importRegFile(::testing::TempDir(), store));
   EXPECT_FALSE(importRegFile(::testing::TempDir() + "no such file.reg", store));
-  EXPECT_EQ(outcomeOfFile("\r\n \t\r\n"), outcomeOfText(""));
+  EXPECT_EQ(outcomeOfFile("\r\n \t\r\n"), roundTrip(""));
 }
 
 }  // namespace

@@ -86,8 +86,9 @@ std::string outcome(FileSystem& f, const FileCase& row, const std::string& folde
     case Op::Hold:
       try {
         const std::unique_ptr<HeldFile> held = f.holdFile(path);
-        return std::to_string(held->bytes().size()) + ", rename " + outcomeOf([&] { f.renameFile(path, argument); }) +
-               ", delete " + outcomeOf([&] { f.deleteFile(path); });
+        std::string seen = std::to_string(held->bytes().size());
+        seen += ", rename " + outcomeOf([&] { f.renameFile(path, argument); });
+        return seen + ", delete " + outcomeOf([&] { f.deleteFile(path); });
       } catch (const PlatformError& error) {
         return "error " + std::to_string(error.number());
       }

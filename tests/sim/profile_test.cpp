@@ -34,20 +34,6 @@ TEST(Profile, RefusedWithLineAndColumnOfTheOffendingToken) {
   }
 }
 
-TEST(Profile, DefaultProfileFedBackGivesTheDefaultMachine) {
-  auto fromDefault = Machine::createDefault();
-  auto fromText = Machine::fromProfileText(Machine::defaultProfile().dump(2), "default.json");
-  EXPECT_EQ(fromText->toJson(), fromDefault->toJson());
-  EXPECT_EQ(fromText->shell().specialFolderPath(0, 37), fromDefault->shell().specialFolderPath(0, 37));
-  OsVersionRecord a;
-  OsVersionRecord b;
-  a.size = b.size = OsVersionRecord::kExtendedSize;
-  ASSERT_TRUE(fromText->os().getVersionEx(a));
-  ASSERT_TRUE(fromDefault->os().getVersionEx(b));
-  EXPECT_EQ(a.csdVersion, b.csdVersion);
-  EXPECT_EQ(a.buildNumber, 7601);
-}
-
 TEST(Profile, OsMetricsAndClockMergeOtherKeysReplace) {
   auto machine = machineFrom(R"({"os": {"bits": 32, "metrics": {"87": 1}}, "clock": {"utc_offset_minutes": 60},
                                  "folders": {"37": "C:\\WINNT\\system32"}, "files": []})");

@@ -85,26 +85,5 @@ TEST(Utf16Pieces, AnySplitOfTheBytesGivesTheWholeTextsConversion) {
   }
 }
 
-TEST(Utf8Pieces, AnUnfinishedSequenceAtTheEndIsHeldBack) {
-  const struct {
-    std::string text;
-    std::size_t tail;
-  } cases[] = {
-      {"abc", 0},
-      {"a\xC3", 1},
-      {"a\xC3\xBC", 0},
-      {"\xE2\x82", 2},
-      {"\xE2\x82\xAC", 0},
-      {"\xF0\x9D\x84", 3},
-      {"\xF0\x9D\x84\x9E", 0},
-      {"a\x80", 0},
-      {"\xFF", 0},
-      {"", 0},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(unfinishedUtf8Tail(c.text), c.tail) << c.text;
-  }
-}
-
 }  // namespace
 }  // namespace ocx::sim

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "machine_fixture.h"
 
 namespace ocx::sim::test {
@@ -49,6 +52,18 @@ TEST(Profile, OsMetricsAndClockMergeOtherKeysReplace) {
   EXPECT_EQ(machine->shell().specialFolderPath(0, 36), std::nullopt);
   EXPECT_EQ(machine->shell().specialFolderPath(0, 37), "C:\\WINNT\\system32");
   EXPECT_TRUE(machine->toJson()["files"].empty());
+}
+
+// A file's refusals are the bad profiles' to check; here what it gives.
+TEST(Profile, RegistryFileIsReadFromNextToTheProfile) {
+  const auto dir = std::filesystem::temp_directory_path() / "ocx-sim-registry-file";
+  std::filesystem::create_directories(dir / "regs");
+  std::ofstream(dir / "profile.json") << R"({"registry_file": "regs/good.reg"})";
+  std::ofstream(dir / "regs/good.reg", std::ios::binary)
+      << "REGEDIT4\r\n[HKEY_CURRENT_USER\\K]\r\n\"T\"=\"Gr\xFC\"\r\n";
+  const std::string registry = registryOf(*Machine::fromProfileFile((dir / "profile.json").string()));
+  EXPECT_NE(registry.find("[HKEY_CURRENT_USER\\K]\r\n\"T\"=\"Grü\""), std::string::npos);
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

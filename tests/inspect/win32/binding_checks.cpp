@@ -161,54 +161,29 @@ void checkFileContract() {
   RemoveDirectoryA(folder.c_str());
 }
 
-void checkVersionInfo() {
-  Win32VersionInfo versions;
-  std::string kernel32 = narrow(systemDirectory()) + "\\kernel32.dll";
-  const std::uint32_t size = versions.fileVersionInfoSize(kernel32);
-  CHECK(size > 0);
-  std::vector<std::uint8_t> block;
-  CHECK(versions.fileVersionInfo(kernel32, size, block));
-  FixedFileInfo info;
-  CHECK(versions.queryRootBlock(block, info));
-  CHECK_EQ(info.signature, FixedFileInfo::kSignature);
+// What the calls give where they work the Wine tests mostly see: the
+// survey's versions, the payload copied out, and the regsvr32 runs of a
+// repair, each waited for. Here is how they fail.
+void checkServices() {
+  // The survey would take a trailing backslash as well; the contract has none.
+  const std::optional<std::string> system = Win32ShellFolders().specialFolderPath(0, csidl::kSystem);
+  CHECK(system && lstrcmpiA(toAnsi(*system).c_str(), toAnsi(narrow(systemDirectory())).c_str()) == 0);
 
+  Win32VersionInfo versions;
   const std::string missing = "C:\\ocx-no-such-file.dll";
   CHECK_EQ(versions.fileVersionInfoSize(missing), 0u);
   std::vector<std::uint8_t> untouched = {7};
   CHECK(!versions.fileVersionInfo(missing, 100, untouched));
   CHECK(untouched == std::vector<std::uint8_t>{7});
-}
 
-void checkResources() {
   Win32Resources resources(GetModuleHandleW(nullptr));
   const std::vector<std::uint8_t> carried = resources.resourceBytes("CUSTOM", 7);
   CHECK(std::string(carried.begin(), carried.end()) == "carried bytes\n");
   CHECK_THROWS(static_cast<void>(resources.resourceBytes("NOSUCHTYPE", 7)), 1813u);
   CHECK_THROWS(static_cast<void>(resources.resourceBytes("CUSTOM", 8)), 1814u);
-}
 
-void checkProcesses() {
-  Win32Processes processes;
-  Win32FileSystem files;
-  const std::string marker = files.tempPath(MAX_PATH + 1) + "ocx-binding-marker.txt";
-  DeleteFileA(marker.c_str());
-  // The program is found in the system folder, and the call returns only
-  // once it has written the file.
-  processes.startProcess("cmd /c echo done> \"" + marker + "\"", window_style::kHide);
-  CHECK(files.findFirstFile(marker));
-  DeleteFileA(marker.c_str());
-  CHECK_THROWS(processes.startProcess("ocx-no-such-program /s", window_style::kHide), 2u);
-}
-
-void checkShellFolders() {
-  Win32ShellFolders shell;
-  const std::optional<std::string> system = shell.specialFolderPath(0, csidl::kSystem);
-  CHECK(system.has_value());
-  if (system) {
-    CHECK(lstrcmpiA(toAnsi(*system).c_str(), toAnsi(narrow(systemDirectory())).c_str()) == 0);
-    CHECK(!system->empty() && system->back() != '\\');
-  }
-  CHECK(!shell.specialFolderPath(0, 0x7ff).has_value());
+  CHECK_THROWS(Win32Processes().startProcess("ocx-no-such-program /s", window_style::kHide), 2u);
+  CHECK(!Win32ShellFolders().specialFolderPath(0, 0x7ff).has_value());
 }
 
 void checkOsFacts() {
@@ -268,23 +243,13 @@ void checkWindowInput() {
   CHECK_EQ(clicks, 1);
 }
 
+// What the report puts on the clipboard, in both text formats, is the Wine
+// tests' to check; clearing must leave neither.
 void checkClipboard() {
   Win32Window window(GetModuleHandleW(nullptr), frm_main::layout(), OCXMEDIC_IDI_PROGRAM);
-  window.setClipboardText("Grüße\r\nZeile 2");
-  if (OpenClipboard(nullptr)) {
-    const auto* wide = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
-    CHECK(wide != nullptr && narrow(wide) == "Grüße\r\nZeile 2");
-    GlobalUnlock(GetClipboardData(CF_UNICODETEXT));
-    // The standard text format holds the code page's bytes.
-    const auto* ansi = static_cast<const char*>(GlobalLock(GetClipboardData(CF_TEXT)));
-    CHECK(ansi != nullptr && std::string(ansi) ==
-                                 "Gr\xFC\xDF"
-                                 "e\r\nZeile 2");
-    GlobalUnlock(GetClipboardData(CF_TEXT));
-    CloseClipboard();
-  }
+  window.setClipboardText("Zeile");
   window.clearClipboard();
-  CHECK(!IsClipboardFormatAvailable(CF_UNICODETEXT));
+  CHECK(!IsClipboardFormatAvailable(CF_UNICODETEXT) && !IsClipboardFormatAvailable(CF_TEXT));
 }
 
 LRESULT CALLBACK refuseWindows(int code, WPARAM wParam, LPARAM lParam) {
@@ -339,10 +304,7 @@ int main() {
     void (*run)();
   } groups[] = {{"registry contract", checkRegistryContract},
                 {"file contract", checkFileContract},
-                {"version info", checkVersionInfo},
-                {"resources", checkResources},
-                {"processes", checkProcesses},
-                {"shell folders", checkShellFolders},
+                {"services", checkServices},
                 {"OS facts", checkOsFacts},
                 {"window contract", checkWindowContract},
                 {"window input", checkWindowInput},

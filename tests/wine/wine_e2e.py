@@ -463,8 +463,8 @@ def scenario_no_admin(s: Session, texts: dict[str, str]) -> None:
     check_machine(s, found, files={"MSCOMCTL.OCX": OLD_VERSION})
 
 
-def probe(s: Session, name: str) -> Path:
-    path = s.env.win32_build / "plant-probes" / name
+def built(s: Session, name: str) -> Path:
+    path = s.env.win32_build / name
     if not path.exists():
         raise Unavailable(f"{path} is missing: build the mingw-i686 preset first")
     return path
@@ -490,7 +490,7 @@ def scenario_planted(s: Session, texts: dict[str, str]) -> None:
     for folder in (app, work):
         folder.mkdir()
         for name in ("regsvr32.exe", "version.dll"):
-            shutil.copy2(probe(s, name), folder / name)
+            shutil.copy2(built(s, f"plant-probes/{name}"), folder / name)
     shutil.copy2(s.env.exe, app / "Ocxmedic.exe")
     # Wine's own load order takes its built-in version.dll wherever a copy
     # lies; Windows' takes the copy beside the program first.
@@ -533,7 +533,7 @@ def scenario_slow_regsvr32(s: Session, texts: dict[str, str]) -> None:
     # The machine's file is linked into this run's prefix: replaced, never
     # written through.
     system.unlink()
-    shutil.copy2(probe(s, "slow/regsvr32.exe"), system)
+    shutil.copy2(built(s, "plant-probes/slow/regsvr32.exe"), system)
     # Wine prefers its built-in programs for files in the system folder.
     s.wine["WINEDLLOVERRIDES"] += ";regsvr32.exe=n"
 
@@ -558,6 +558,12 @@ def scenario_slow_regsvr32(s: Session, texts: dict[str, str]) -> None:
     check(last_end <= box_seen, "the closing message was shown before the last regsvr32 had ended")
     not_painted = [r[3] for r in runs if r[2] < 0]
     check(not not_painted, f"the window did not repaint while these ran: {not_painted}")
+
+
+def scenario_binding_checks(s: Session, texts: dict[str, str]) -> None:
+    """The Windows binding's own checks, which print each failure with its
+    line and exit with their count."""
+    print(run(["wine", str(built(s, "ocx-binding-checks.exe"))], s.wine, 300, "ocx-binding-checks.exe"), end="")
 
 
 def screenshot_path(env: Env, arch: str, version: str, suffix: str = "") -> Path:
@@ -595,6 +601,7 @@ SCENARIOS = {
     "planted": scenario_planted,
     "changed-copy": scenario_changed_copy,
     "slow-regsvr32": scenario_slow_regsvr32,
+    "binding-checks": scenario_binding_checks,
 }
 
 

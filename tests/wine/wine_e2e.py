@@ -73,15 +73,15 @@ def elements(dump: dict) -> dict[str, dict]:
     return {e["name"]: e for e in dump["elements"] if e["name"]}
 
 
-def survey_rows(texts: dict[str, str]) -> list[tuple[int, str]]:
-    return [(0, texts["kRowWindows"]), (5, texts["kRowInstalled"]), (6, texts["kRowAvailable"]),
-            (7, texts["kRowRegPath20"]), (8, texts["kRowRegPath21"])]
+# The survey's rows by index, with the text of their titles.
+SURVEY_ROWS = ((0, "kRowWindows"), (5, "kRowInstalled"), (6, "kRowAvailable"), (7, "kRowRegPath20"),
+               (8, "kRowRegPath21"))
 
 
 def status_report(values: dict[int, str], checks: list[int], lines: list[str], texts: dict[str, str]) -> bytes:
     """The report as cmdStatus copies it: survey rows, option boxes in the
     order of OPTIONS with their values, then the status lines."""
-    text = "".join(f"{title}\t{values[i]}\r\n" for i, title in survey_rows(texts)) + "\r\n"
+    text = "".join(f"{texts[title]}\t{values[i]}\r\n" for i, title in SURVEY_ROWS) + "\r\n"
     captions = (texts["kChkReplaceControl"], texts["kChkReRegisterControl"], texts["kChkKillRegPath"])
     text += "".join(f"{caption}:\t{texts['kSelected'] if value == 1 else texts['kNotSelected']}\r\n"
                     for caption, value in zip(captions, checks))
@@ -183,8 +183,8 @@ def start_and_survey(s: Session, texts: dict[str, str], exe: Path | None = None,
     found.values = {0: line, 5: found.installed + texts["kVersionInfix"] + "6.01.98.33",
                     6: found.temp_copy + texts["kVersionInfix"] + "6.01.98.34", 7: texts["kRegPathPresent20"],
                     8: texts["kRegPathPresent21"]}
-    for index, title in survey_rows(texts):
-        check_equal(shown[f"lblSysInfoLabel({index})"]["text"], title, f"row title {index}")
+    for index, title in SURVEY_ROWS:
+        check_equal(shown[f"lblSysInfoLabel({index})"]["text"], texts[title], f"row title {index}")
         check_equal(shown[f"lblSysInfoText({index})"]["text"], found.values[index], f"survey row {index}")
     for option in OPTIONS:
         check_equal((shown[option]["check"], shown[option]["enabled"]), (1, True), f"{option} after the survey")
@@ -408,11 +408,9 @@ def run_as_plain_user(s: Session) -> None:
             if not os.path.islink(path) and os.stat(path).st_nlink == 1:
                 os.chown(path, uid, gid)
     system = s.prefix / "drive_c" / "windows" / system_folder(s.arch)
-    os.chown(system, 0, 0)
-    system.chmod(0o755)
-    control = system / "MSCOMCTL.OCX"
-    os.chown(control, 0, 0)
-    control.chmod(0o644)
+    for path, mode in ((system, 0o755), (system / "MSCOMCTL.OCX", 0o644)):
+        os.chown(path, 0, 0)
+        path.chmod(mode)
     home = s.prefix.parent / f"{s.prefix.name}-home"
     shutil.rmtree(home, ignore_errors=True)
     home.mkdir()
@@ -423,10 +421,9 @@ def run_as_plain_user(s: Session) -> None:
     wrappers = home / "bin"
     wrappers.mkdir()
     for tool in ("wine", "wineserver"):
-        real = shutil.which(tool)
-        check(real is not None, f"{tool} not found")
         wrapper = wrappers / tool
-        wrapper.write_text(f"#!/bin/sh\nexec setpriv --reuid={uid} --regid={gid} --init-groups {real} \"$@\"\n")
+        wrapper.write_text(f"#!/bin/sh\nexec setpriv --reuid={uid} --regid={gid} --init-groups {shutil.which(tool)} "
+                           "\"$@\"\n")
         wrapper.chmod(0o755)
     s.wine.update(HOME=str(home), XDG_CACHE_HOME=str(home / ".cache"), XDG_CONFIG_HOME=str(home / ".config"),
                   XDG_DATA_HOME=str(home / ".local" / "share"), XDG_RUNTIME_DIR=str(home),
@@ -572,22 +569,17 @@ def screenshot_path(env: Env, arch: str, version: str, suffix: str = "") -> Path
 
 def contact_sheet(env: Env, cells: list[str]) -> Path:
     """Every cell's survey window on one image, labelled with its cell, for
-    a person to look over; a cell without a screenshot fails the step once
-    the sheet holds the others."""
-    tiles, missing = [], []
-    for cell in cells:
-        arch, version = cell.split("/")
-        picture = screenshot_path(env, arch, version)
-        if picture.exists():
+    a person to look over; a survey that failed before its screenshot is
+    missing, and failed on its own."""
+    tiles = []
+    for arch, version in (cell.split("/") for cell in cells):
+        if (picture := screenshot_path(env, arch, version)).exists():
             tiles += ["-label", f"{arch} {version}", str(picture)]
-        else:
-            missing.append(cell)
     sheet = env.work / "contact-sheet.png"
     sheet.unlink(missing_ok=True)
-    if tiles:
-        run(["montage", "-font", "DejaVu-Sans", "-pointsize", "16", "-background", "#d8d8d8", *tiles,
-             "-tile", "5x", "-geometry", "+12+12", str(sheet)], dict(os.environ), 300, "montage")
-    check(not missing, f"no screenshot of {', '.join(missing)}: their survey tests did not get that far")
+    check(bool(tiles), "no survey got as far as its screenshot")
+    run(["montage", "-font", "DejaVu-Sans", "-pointsize", "16", "-background", "#d8d8d8", *tiles,
+         "-tile", "5x", "-geometry", "+12+12", str(sheet)], dict(os.environ), 300, "montage")
     return sheet
 
 

@@ -219,9 +219,7 @@ TEST_F(ExeInspection, IconHas16And32PixelImagesIn16And256Colours) {
     const int id = entry[12] | entry[13] << 8;
     SCOPED_TRACE("icon " + std::to_string(id));
     // The image itself must say the same as the group's entry.
-    std::string name = "#";
-    name += std::to_string(id);
-    const auto icon = image().findResource("#3", name);
+    const auto icon = image().findResource("#3", "#" + std::to_string(id));
     ASSERT_TRUE(icon);
     const std::vector<std::uint8_t> bitmap(icon->data.begin(), icon->data.end());
     ASSERT_GE(bitmap.size(), 40u);
@@ -230,9 +228,8 @@ TEST_F(ExeInspection, IconHas16And32PixelImagesIn16And256Colours) {
     EXPECT_EQ(bitmap[14] | bitmap[15] << 8, bits);
     found.emplace(size, bits);
   }
-  for (const auto& wanted : {std::pair{16, 4}, std::pair{32, 4}, std::pair{16, 8}, std::pair{32, 8}}) {
-    EXPECT_TRUE(found.contains(wanted)) << wanted.first << " pixels at " << wanted.second << " bits";
-  }
+  const std::set<std::pair<int, int>> wanted = {{16, 4}, {32, 4}, {16, 8}, {32, 8}};
+  EXPECT_TRUE(std::ranges::includes(found, wanted)) << "16 and 32 pixels, each at 4 and 8 bits";
 }
 
 TEST_F(ExeInspection, CarriesThePayloadByteForByteAsCustom101InGerman) {

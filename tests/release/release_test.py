@@ -175,7 +175,6 @@ class Release(unittest.TestCase):
         self.assertNotIn(self.PASSWORD, self.signed.stdout)
 
     def test_the_signature_verifies_against_the_certificate(self):
-        self.assertEqual(self.signed.returncode, 0, self.signed.stdout)
         cert = self.work / "test.crt"
         exe = self.work / "dist-signed/Ocxmedic.exe"
         result = run(["osslsigncode", "verify", "-in", str(exe), "-CAfile", str(cert)])

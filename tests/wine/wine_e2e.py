@@ -543,10 +543,9 @@ def scenario_slow_regsvr32(s: Session, texts: dict[str, str]) -> None:
 
     log = s.prefix / "drive_c" / SLOW_REGSVR32_LOG
     check(log.exists(), "the slow regsvr32 never ran: the program did not start the system folder's regsvr32")
-    runs = []
-    for line in log.read_text(encoding="latin-1").splitlines():
-        start, end, repaint, command = line.split("\t", 3)
-        runs.append((int(start), int(end), int(repaint), command))
+    # Each run's start, end and repaint, and its command line.
+    runs = [(int(start), int(end), int(repaint), command) for start, end, repaint, command in
+            (line.split("\t", 3) for line in log.read_text(encoding="latin-1").splitlines())]
     check_equal(len(runs), 4, f"regsvr32 runs of the full repair: {[r[3] for r in runs]}")
     for before, after in zip(runs, runs[1:]):
         check(after[0] >= before[1], f"{after[3]!r} started {(before[1] - after[0]) / 1e4:.0f} ms before "

@@ -57,12 +57,8 @@ def load_texts(source_dir: Path) -> dict[str, str]:
         literals = re.findall(r'"((?:[^"\\]|\\.)*)"', match.group(2))
         texts[match.group(1)] = "".join(re.sub(r"\\(.)", lambda m: {"n": "\n", "r": "\r", "t": "\t"}.get(
             m.group(1), m.group(1)), lit) for lit in literals)
-    for needed in ("kWindowCaption", "kDoneText", "kRowWindows"):
-        check(needed in texts, f"app/texts.h has no {needed}")
     # The version the caption ends in is the project's.
-    project = re.search(r"project\(Ocxmedic VERSION ([0-9.]+)", (source_dir / "CMakeLists.txt").read_text())
-    check(project is not None, "CMakeLists.txt names no project version")
-    texts["version"] = project.group(1)
+    texts["version"] = re.search(r"project\(Ocxmedic VERSION ([0-9.]+)", (source_dir / "CMakeLists.txt").read_text())[1]
     return texts
 
 

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "resources/version.h"
@@ -56,56 +57,45 @@ std::string fileVersion(const VersionNode& root) {
          std::to_string(ls & 0xffff);
 }
 
+// The node at the end of a path of keys, or nullptr where one is missing.
+const VersionNode* nodeAt(const VersionNode& root, std::initializer_list<std::u16string_view> path) {
+  const VersionNode* node = &root;
+  for (auto key = path.begin(); node != nullptr && key != path.end(); ++key) {
+    node = node->child(*key);
+  }
+  return node;
+}
+
+// The program, read once for all tests; none before the mingw-i686 build.
+const std::optional<PeImage>& exe() {
+  static const std::optional<PeImage> image =
+      fs::exists(kBuildDir / "Ocxmedic.exe") ? std::optional(PeImage::load(kBuildDir / "Ocxmedic.exe")) : std::nullopt;
+  return image;
+}
+
 class ExeInspection : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    const fs::path exe = kBuildDir / "Ocxmedic.exe";
-    if (fs::exists(exe)) {
-      image_ = new PeImage(PeImage::load(exe));
-    }
-  }
-  static void TearDownTestSuite() {
-    delete image_;
-    image_ = nullptr;
-  }
   void SetUp() override {
-    if (image_ == nullptr) {
+    if (!exe()) {
       GTEST_SKIP() << "no Ocxmedic.exe in " << kBuildDir << " (build the mingw-i686 preset first)";
     }
   }
-
-  static const PeImage& image() { return *image_; }
-
-  static std::string manifest() {
-    const auto found = image().findResource("#24", "#1");
-    return found ? std::string(found->data.begin(), found->data.end()) : std::string();
-  }
-
- private:
-  static inline PeImage* image_ = nullptr;
+  static const PeImage& image() { return *exe(); }
 };
 
-TEST_F(ExeInspection, IsA32BitWindowsProgram) {
+// A 32-bit GUI program that asks for the mitigations Windows applies only on
+// request: DEP, ASLR (which needs the relocations kept), and terminal-server
+// awareness, without which a Remote Desktop session host gives the program a
+// per-user Windows folder instead of the real one.
+TEST_F(ExeInspection, IsA32BitProgramAskingForDepAslrAndTerminalServerAwareness) {
+  constexpr std::uint16_t kRelocationsStripped = 0x0001;
+  constexpr std::uint16_t kNxCompatible = 0x0100, kDynamicBase = 0x0040, kTerminalServerAware = 0x8000;
   EXPECT_EQ(image().machine(), kMachineI386);
   EXPECT_EQ(image().optionalMagic(), kPe32);
   EXPECT_EQ(image().subsystem(), kSubsystemGui);
-  EXPECT_EQ(image().characteristics() & kFileIsDll, 0);
-}
-
-// Mitigations that Windows applies only when the program asks for them:
-// DEP, ASLR (which needs the relocations kept), and terminal-server
-// awareness, without which a Remote Desktop session host gives the program a
-// per-user Windows folder instead of the real one.
-TEST_F(ExeInspection, AsksForDepAslrAndTerminalServerAwareness) {
-  constexpr std::uint16_t kRelocationsStripped = 0x0001;
-  const struct {
-    const char* what;
-    std::uint16_t flag;
-  } wanted[] = {{"DEP (NX compatible)", 0x0100}, {"ASLR (dynamic base)", 0x0040}, {"terminal-server aware", 0x8000}};
-  for (const auto& [what, flag] : wanted) {
-    EXPECT_EQ(image().dllCharacteristics() & flag, flag) << what;
-  }
-  EXPECT_EQ(image().characteristics() & kRelocationsStripped, 0) << "ASLR cannot move an image without relocations";
+  EXPECT_EQ(image().characteristics() & (kFileIsDll | kRelocationsStripped), 0) << "a DLL, or no relocations";
+  constexpr std::uint16_t kWanted = kNxCompatible | kDynamicBase | kTerminalServerAware;
+  EXPECT_EQ(image().dllCharacteristics() & kWanted, kWanted) << "DEP 0x100, ASLR 0x40, terminal-server aware 0x8000";
 }
 
 // Every import the program may have, each checked to exist on Windows XP
@@ -117,15 +107,9 @@ TEST_F(ExeInspection, AsksForDepAslrAndTerminalServerAwareness) {
 TEST_F(ExeInspection, ImportsOnlyWhatWindowsXpSp3HasFromSafeDlls) {
   const std::map<std::string, std::set<std::string>> allowed = {
       // clang-format off
-      {"advapi32.dll", {
-          "RegCloseKey", "RegOpenKeyExA", "RegQueryValueExA"
-      }},
-      {"comctl32.dll", {
-          "InitCommonControlsEx"
-      }},
-      {"gdi32.dll", {
-          "CreateFontW", "DeleteObject", "GetDeviceCaps", "SetBkColor", "SetTextColor"
-      }},
+      {"advapi32.dll", {"RegCloseKey", "RegOpenKeyExA", "RegQueryValueExA"}},
+      {"comctl32.dll", {"InitCommonControlsEx"}},
+      {"gdi32.dll", {"CreateFontW", "DeleteObject", "GetDeviceCaps", "SetBkColor", "SetTextColor"}},
       {"kernel32.dll", {
           "CloseHandle", "CopyFileA", "CreateFileA", "CreateProcessW", "CreateSemaphoreW", "DeleteCriticalSection",
           "DeleteFileA", "EnterCriticalSection", "ExitProcess", "FileTimeToLocalFileTime", "FindClose",
@@ -146,12 +130,8 @@ TEST_F(ExeInspection, ImportsOnlyWhatWindowsXpSp3HasFromSafeDlls) {
           "memcmp", "memcpy", "memmove", "memset", "realloc", "setlocale", "signal", "strchr", "strcmp", "strerror",
           "strlen", "strncmp", "toupper", "vfprintf", "wcslen"
       }},
-      {"ole32.dll", {
-          "CoTaskMemFree"
-      }},
-      {"shell32.dll", {
-          "SHGetPathFromIDListA", "SHGetSpecialFolderLocation"
-      }},
+      {"ole32.dll", {"CoTaskMemFree"}},
+      {"shell32.dll", {"SHGetPathFromIDListA", "SHGetSpecialFolderLocation"}},
       {"user32.dll", {
           "AdjustWindowRectEx", "CloseClipboard", "CreateWindowExW", "DefWindowProcW", "DestroyWindow",
           "DispatchMessageW", "EmptyClipboard", "EnableWindow", "GetActiveWindow", "GetDC", "GetDlgCtrlID",
@@ -186,30 +166,25 @@ TEST_F(ExeInspection, VersionRecordIsTheProjectVersionInGerman) {
   EXPECT_EQ(fileVersion(root), std::to_string(OCXMEDIC_VERSION_MAJOR) + "." + std::to_string(OCXMEDIC_VERSION_MINOR) +
                                    ".0." + std::to_string(OCXMEDIC_VERSION_REVISION));
 
-  const VersionNode* stringInfo = root.child(u"StringFileInfo");
-  ASSERT_NE(stringInfo, nullptr);
-  const VersionNode* german = stringInfo->child(u"040704E4");
-  ASSERT_NE(german, nullptr) << "no German block in code page 1252";
-  const VersionNode* fileVersionText = german->child(u"FileVersion");
-  ASSERT_NE(fileVersionText, nullptr);
-  const std::string text = OCXMEDIC_VERSION_TEXT;
-  EXPECT_EQ(fileVersionText->text(), std::u16string(text.begin(), text.end()));
   // The umlaut must survive the resource compiler's code page.
-  const VersionNode* description = german->child(u"FileDescription");
-  ASSERT_NE(description, nullptr);
-  EXPECT_EQ(description->text(), u"Problemlösung zum Microsoft Update");
-
-  const VersionNode* varInfo = root.child(u"VarFileInfo");
-  ASSERT_NE(varInfo, nullptr);
-  const VersionNode* translation = varInfo->child(u"Translation");
-  ASSERT_NE(translation, nullptr);
-  ASSERT_EQ(translation->value.size(), 4u);
+  const std::string text = OCXMEDIC_VERSION_TEXT;
+  const std::pair<std::u16string_view, std::u16string> strings[] = {
+      {u"FileVersion", std::u16string(text.begin(), text.end())},
+      {u"FileDescription", u"Problemlösung zum Microsoft Update"}};
+  for (const auto& [key, value] : strings) {
+    const VersionNode* node = nodeAt(root, {u"StringFileInfo", u"040704E4", key});
+    ASSERT_NE(node, nullptr) << "no German block in code page 1252, or no " << std::string(key.begin(), key.end());
+    EXPECT_EQ(node->text(), value);
+  }
+  const VersionNode* translation = nodeAt(root, {u"VarFileInfo", u"Translation"});
+  ASSERT_TRUE(translation != nullptr && translation->value.size() == 4u);
   EXPECT_EQ(u32At(translation->value, 0), 0x0407u | 1252u << 16) << "language 0x0407, code page 1252";
 }
 
 TEST_F(ExeInspection, ManifestAsksForAdministratorAndDeclaresDpiAndSupportedWindows) {
-  const std::string text = manifest();
-  ASSERT_FALSE(text.empty()) << "no manifest resource 24/1";
+  const auto found = image().findResource("#24", "#1");
+  ASSERT_TRUE(found) << "no manifest resource 24/1";
+  const std::string text(found->data.begin(), found->data.end());
   const struct {
     const char* what;
     const char* needle;
@@ -244,9 +219,7 @@ TEST_F(ExeInspection, IconHas16And32PixelImagesIn16And256Colours) {
     const int id = entry[12] | entry[13] << 8;
     SCOPED_TRACE("icon " + std::to_string(id));
     // The image itself must say the same as the group's entry.
-    std::string name = "#";
-    name += std::to_string(id);
-    const auto icon = image().findResource("#3", name);
+    const auto icon = image().findResource("#3", "#" + std::to_string(id));
     ASSERT_TRUE(icon);
     const std::vector<std::uint8_t> bitmap(icon->data.begin(), icon->data.end());
     ASSERT_GE(bitmap.size(), 40u);
@@ -255,9 +228,8 @@ TEST_F(ExeInspection, IconHas16And32PixelImagesIn16And256Colours) {
     EXPECT_EQ(bitmap[14] | bitmap[15] << 8, bits);
     found.emplace(size, bits);
   }
-  for (const auto& wanted : {std::pair{16, 4}, std::pair{32, 4}, std::pair{16, 8}, std::pair{32, 8}}) {
-    EXPECT_TRUE(found.contains(wanted)) << wanted.first << " pixels at " << wanted.second << " bits";
-  }
+  const std::set<std::pair<int, int>> wanted = {{16, 4}, {32, 4}, {16, 8}, {32, 8}};
+  EXPECT_TRUE(std::ranges::includes(found, wanted)) << "16 and 32 pixels, each at 4 and 8 bits";
 }
 
 TEST_F(ExeInspection, CarriesThePayloadByteForByteAsCustom101InGerman) {
@@ -276,44 +248,26 @@ TEST_F(ExeInspection, CarriesThePayloadByteForByteAsCustom101InGerman) {
 
 // Both stand-ins must be what regsvr32 and the survey need: 32-bit DLLs
 // with their version and the two entry points under their plain names.
-struct StandIn {
-  const char* file;
-  const char* version;
-};
-
-void PrintTo(const StandIn& standIn, std::ostream* out) {
-  *out << standIn.file;
-}
-
-class StandInControl : public ::testing::TestWithParam<StandIn> {};
-
-TEST_P(StandInControl, IsASelfRegisteringDllOfItsVersion) {
-  const fs::path path = kBuildDir / GetParam().file;
-  if (!fs::exists(path)) {
-    GTEST_SKIP() << "no " << path << " (build the mingw-i686 preset first)";
+TEST(StandInControl, IsASelfRegisteringDllOfItsVersion) {
+  for (const std::string version : {"6.1.98.34", "6.1.98.33"}) {
+    const fs::path path = kBuildDir / ("standin-mscomctl-" + version + ".ocx");
+    SCOPED_TRACE(path.string());
+    if (!fs::exists(path)) {
+      GTEST_SKIP() << "no " << path << " (build the mingw-i686 preset first)";
+    }
+    const PeImage dll = PeImage::load(path);
+    EXPECT_EQ(dll.machine(), kMachineI386);
+    EXPECT_EQ(dll.optionalMagic(), kPe32);
+    EXPECT_NE(dll.characteristics() & kFileIsDll, 0);
+    const std::vector<std::string> exported = dll.exportedNames();
+    for (const char* entry : {"DllRegisterServer", "DllUnregisterServer"}) {
+      EXPECT_NE(std::ranges::find(exported, entry), exported.end()) << entry;
+    }
+    const auto resource = dll.findResource("#16", "#1");
+    ASSERT_TRUE(resource);
+    EXPECT_EQ(fileVersion(parseVersionResource(resource->data)), version);
   }
-  const PeImage dll = PeImage::load(path);
-  EXPECT_EQ(dll.machine(), kMachineI386);
-  EXPECT_EQ(dll.optionalMagic(), kPe32);
-  EXPECT_NE(dll.characteristics() & kFileIsDll, 0);
-
-  const std::vector<std::string> exported = dll.exportedNames();
-  for (const char* entry : {"DllRegisterServer", "DllUnregisterServer"}) {
-    EXPECT_NE(std::ranges::find(exported, entry), exported.end()) << entry;
-  }
-  const auto version = dll.findResource("#16", "#1");
-  ASSERT_TRUE(version);
-  EXPECT_EQ(fileVersion(parseVersionResource(version->data)), GetParam().version);
 }
-
-INSTANTIATE_TEST_SUITE_P(BothVersions, StandInControl,
-                         ::testing::Values(StandIn{"standin-mscomctl-6.1.98.34.ocx", "6.1.98.34"},
-                                           StandIn{"standin-mscomctl-6.1.98.33.ocx", "6.1.98.33"}),
-                         [](const ::testing::TestParamInfo<StandIn>& info) {
-                           std::string name = std::string("v") + info.param.version;
-                           std::ranges::replace(name, '.', '_');
-                           return name;
-                         });
 
 }  // namespace
 }  // namespace ocx::inspect

@@ -71,18 +71,17 @@ TEST(ElementRect, KeepsEveryElementInsideItsContainerAtCommonDpi) {
 }
 
 TEST(ElementRect, RejectsAContainerThatIsNotInTheLayout) {
-  const DesignedElement orphan{7,  "orphan", -1, ElementKind::Label,  99,  "", 0,   0,
-                               10, 10,       0,  TextColour::Default, 400, 0,  true};
-  const DesignedElement loopA{1,  "a", -1, ElementKind::Frame,  2,   "", 0,   0,
-                              10, 10,  0,  TextColour::Default, 400, 0,  true};
-  const DesignedElement loopB{2,  "b", -1, ElementKind::Frame,  1,   "", 0,   0,
-                              10, 10,  1,  TextColour::Default, 400, 0,  true};
-  const DesignedElement orphanOnly[] = {orphan};
-  const DesignedElement loop[] = {loopA, loopB};
-  const WindowLayout withOrphan{"", 100, 100, "Verdana", 8.25, orphanOnly, "", ""};
-  const WindowLayout withLoop{"", 100, 100, "Verdana", 8.25, loop, "", ""};
-  EXPECT_THROW(static_cast<void>(elementRect(withOrphan, orphan, 96)), std::invalid_argument);
-  EXPECT_THROW(static_cast<void>(elementRect(withLoop, loopA, 96)), std::invalid_argument);
+  const auto frame = [](ElementId id, ElementId container) {
+    return DesignedElement{id, "f", -1, ElementKind::Frame,  container, "", 0,   0,
+                           10, 10,  0,  TextColour::Default, 400,       0,  true};
+  };
+  const DesignedElement orphan[] = {frame(7, 99)};
+  const DesignedElement loop[] = {frame(1, 2), frame(2, 1)};
+  for (const std::span<const DesignedElement> elements :
+       {std::span<const DesignedElement>(orphan), std::span<const DesignedElement>(loop)}) {
+    const WindowLayout layout{"", 100, 100, "Verdana", 8.25, elements, "", ""};
+    EXPECT_THROW(static_cast<void>(elementRect(layout, elements[0], 96)), std::invalid_argument);
+  }
 }
 
 TEST(FontHeight, IsThePointSizeInPixelsNegated) {

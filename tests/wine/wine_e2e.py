@@ -29,6 +29,7 @@ import signal
 import subprocess
 import sys
 from pathlib import Path
+from types import SimpleNamespace
 
 # The prefixes, processes and screens of the library under tools/, imported
 # without leaving compiled files in the source tree.
@@ -37,15 +38,6 @@ sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 from wine_machine import (ARCHES, MACHINES, NEW_VERSION, OLD_VERSION, SKIP, TYPELIB, Env, Failure,  # noqa: E402
                           Session, Unavailable, check, check_available, kill_wineserver, make_base, make_machine,
                           run, system_folder)
-
-
-class TestEnv(Env):
-    """The machines' folders and build, and what the tests compare with."""
-
-    def __init__(self, args: argparse.Namespace):
-        super().__init__(Path(args.work), Path(args.win32_build))
-        self.source_dir = Path(args.source_dir).resolve()
-        self.sim = args.sim
 
 
 def check_equal(actual, expected, what: str) -> None:
@@ -65,12 +57,8 @@ def load_texts(source_dir: Path) -> dict[str, str]:
         literals = re.findall(r'"((?:[^"\\]|\\.)*)"', match.group(2))
         texts[match.group(1)] = "".join(re.sub(r"\\(.)", lambda m: {"n": "\n", "r": "\r", "t": "\t"}.get(
             m.group(1), m.group(1)), lit) for lit in literals)
-    for needed in ("kWindowCaption", "kDoneText", "kRowWindows"):
-        check(needed in texts, f"app/texts.h has no {needed}")
     # The version the caption ends in is the project's.
-    project = re.search(r"project\(Ocxmedic VERSION ([0-9.]+)", (source_dir / "CMakeLists.txt").read_text())
-    check(project is not None, "CMakeLists.txt names no project version")
-    texts["version"] = project.group(1)
+    texts["version"] = re.search(r"project\(Ocxmedic VERSION ([0-9.]+)", (source_dir / "CMakeLists.txt").read_text())[1]
     return texts
 
 
@@ -81,15 +69,15 @@ def elements(dump: dict) -> dict[str, dict]:
     return {e["name"]: e for e in dump["elements"] if e["name"]}
 
 
-def survey_rows(texts: dict[str, str]) -> list[tuple[int, str]]:
-    return [(0, texts["kRowWindows"]), (5, texts["kRowInstalled"]), (6, texts["kRowAvailable"]),
-            (7, texts["kRowRegPath20"]), (8, texts["kRowRegPath21"])]
+# The survey's rows by index, with the text of their titles.
+SURVEY_ROWS = ((0, "kRowWindows"), (5, "kRowInstalled"), (6, "kRowAvailable"), (7, "kRowRegPath20"),
+               (8, "kRowRegPath21"))
 
 
 def status_report(values: dict[int, str], checks: list[int], lines: list[str], texts: dict[str, str]) -> bytes:
     """The report as cmdStatus copies it: survey rows, option boxes in the
     order of OPTIONS with their values, then the status lines."""
-    text = "".join(f"{title}\t{values[i]}\r\n" for i, title in survey_rows(texts)) + "\r\n"
+    text = "".join(f"{texts[title]}\t{values[i]}\r\n" for i, title in SURVEY_ROWS) + "\r\n"
     captions = (texts["kChkReplaceControl"], texts["kChkReRegisterControl"], texts["kChkKillRegPath"])
     text += "".join(f"{caption}:\t{texts['kSelected'] if value == 1 else texts['kNotSelected']}\r\n"
                     for caption, value in zip(captions, checks))
@@ -100,59 +88,17 @@ def status_report(values: dict[int, str], checks: list[int], lines: list[str], t
 OPTIONS = ("chkReplaceControl", "chkReRegisterControl", "chkKillRegPath")
 
 
-class Expect:
-    """What one machine should show, from the facts Wine reports for it."""
-
-    def __init__(self, texts: dict[str, str], arch: str, version: str, facts: dict):
-        self.texts, self.arch, self.version = texts, arch, version
-        self.facts = facts
-        folder = r"C:\windows\SysWOW64" if arch == "win64" else r"C:\windows\system32"
-        self.installed = folder + r"\MSCOMCTL.OCX"
-        self.temp_copy = facts["temp"] + "MSCOMCTL.OCX"
-
-    def windows_line_parts(self) -> tuple[str, str]:
-        """The line without its product name, and how the name begins."""
-        machine = MACHINES[self.version]
-        major, minor, build, csd, _ = machine.reported
-        bits = 64 if self.arch == "win64" else 32
-        return f" {bits} Bit (Version {major}.{minor}.{build}) {csd}", machine.name_start
-
-    def survey_values(self, name: str) -> dict[int, str]:
-        tail, _ = self.windows_line_parts()
-        t = self.texts
-        return {
-            0: name + tail,
-            5: self.installed + t["kVersionInfix"] + "6.01.98.33",
-            6: self.temp_copy + t["kVersionInfix"] + "6.01.98.34",
-            7: t["kRegPathPresent20"],
-            8: t["kRegPathPresent21"],
-        }
+def clipboard_text(clip: dict) -> bytes:
+    """The standard text's bytes, once the Unicode text is found to say the same."""
+    text = bytes.fromhex(clip["text_hex"])
+    check_equal(clip["unicode"], text.decode("cp1252"), "the Unicode text against the standard text")
+    return text
 
 
-def product_name(env: Env, facts: dict, window_line: str, expect: Expect) -> str:
-    """The product name the line should start with. The simulator, fed the
-    facts this Wine reports, names it in full; without it, the line's own
-    name is taken once it starts as it must."""
-    tail, start = expect.windows_line_parts()
-    check(window_line.endswith(tail), f"Windows line {window_line!r} does not end in {tail!r}")
-    name = window_line[: len(window_line) - len(tail)]
-    check(name.startswith(start), f"Windows line {window_line!r} does not start with {start!r}")
-    if env.sim:
-        profile = env.work / "runs" / f"osinfo-{expect.arch}-{expect.version}.json"
-        profile.write_text(json.dumps({"os": {"wow64_query": "present", **facts["os"]}}), encoding="utf-8")
-        out = run([env.sim, "osinfo", "--machine", str(profile)], dict(os.environ), 60, "ocxmedic-sim osinfo")
-        check_equal(name, json.loads(out)["Name"], "product name against the simulator's for the same facts")
-    return name
-
-
-def check_reported_version(facts: dict, version: str) -> None:
-    os_facts = facts["os"]
-    machine = MACHINES[version]
-    check_equal((os_facts["major"], os_facts["minor"], os_facts["build"], os_facts["csd"], os_facts["product_type"]),
-                machine.reported, f"version that the prefix reports as {version}")
-    check_equal(os_facts["lang_id"], machine.language, "the system's language")
-    if machine.temp:
-        check_equal(facts["temp"], machine.temp + "\\", "the user's temporary folder")
+def check_message(box: dict, texts: dict[str, str], kind: str, icon: str) -> None:
+    """A message box with the title and text of that kind and an OK button only."""
+    check_equal((box["title"], box["text"], box["icon"], box["buttons"]),
+                (texts[f"k{kind}Title"], texts[f"k{kind}Text"], icon, ["OK"]), f"the {kind} message")
 
 
 def check_layout(dump: dict) -> None:
@@ -202,28 +148,72 @@ def check_texts_fit(dump: dict) -> None:
 
 
 def start_and_survey(s: Session, texts: dict[str, str], exe: Path | None = None,
-                     cwd: Path | None = None) -> tuple[dict, Expect, dict[int, str]]:
-    """Starts the program and checks what it found; returns the first dump."""
+                     cwd: Path | None = None) -> SimpleNamespace:
+    """Starts the program and checks what it found; returns the first dump,
+    the paths of the installed control and of its temporary copy, and the
+    survey's values."""
     s.start(exe, cwd)
     dump, facts = s.drive("dump", "osfacts")
-    check_reported_version(facts, s.version)
-    expect = Expect(texts, s.arch, s.version, facts)
+    machine, os_facts = MACHINES[s.version], facts["os"]
+    check_equal(tuple(os_facts[k] for k in ("major", "minor", "build", "csd", "product_type", "lang_id")),
+                (*machine.reported, machine.language), f"version and language the prefix reports as {s.version}")
+    if machine.temp:
+        check_equal(facts["temp"], machine.temp + "\\", "the user's temporary folder")
     check_equal(dump["caption"], texts["kWindowCaption"] + " " + texts["version"], "caption")
     shown = elements(dump)
-    name = product_name(s.env, facts, shown["lblSysInfoText(0)"]["text"], expect)
-    values = expect.survey_values(name)
-    for index, title in survey_rows(texts):
-        check_equal(shown[f"lblSysInfoLabel({index})"]["text"], title, f"row title {index}")
-        check_equal(shown[f"lblSysInfoText({index})"]["text"], values[index], f"survey row {index}")
+    major, minor, build, csd, _ = machine.reported
+    tail = f" {64 if s.arch == 'win64' else 32} Bit (Version {major}.{minor}.{build}) {csd}"
+    line = shown["lblSysInfoText(0)"]["text"]
+    check(line.startswith(machine.name_start) and line.endswith(tail),
+          f"Windows line {line!r} is not {machine.name_start!r}...{tail!r}")
+    if s.env.sim:
+        # The simulator, fed the facts this Wine reports, names the product
+        # in full; without it, the line's own name is taken.
+        profile = s.env.work / "runs" / f"osinfo-{s.arch}-{s.version}.json"
+        profile.write_text(json.dumps({"os": {"wow64_query": "present", **os_facts}}), encoding="utf-8")
+        out = run([s.env.sim, "osinfo", "--machine", str(profile)], dict(os.environ), 60, "ocxmedic-sim osinfo")
+        check_equal(line[:-len(tail)], json.loads(out)["Name"], "product name against the simulator's")
+    folder = "SysWOW64" if s.arch == "win64" else "system32"
+    found = SimpleNamespace(dump=dump, installed=rf"C:\windows\{folder}\MSCOMCTL.OCX",
+                            temp_copy=facts["temp"] + "MSCOMCTL.OCX")
+    found.values = {0: line, 5: found.installed + texts["kVersionInfix"] + "6.01.98.33",
+                    6: found.temp_copy + texts["kVersionInfix"] + "6.01.98.34", 7: texts["kRegPathPresent20"],
+                    8: texts["kRegPathPresent21"]}
+    for index, title in SURVEY_ROWS:
+        check_equal(shown[f"lblSysInfoLabel({index})"]["text"], texts[title], f"row title {index}")
+        check_equal(shown[f"lblSysInfoText({index})"]["text"], found.values[index], f"survey row {index}")
     for option in OPTIONS:
         check_equal((shown[option]["check"], shown[option]["enabled"]), (1, True), f"{option} after the survey")
     check_equal(shown["lstStatus"]["lines"], [], "status list at start")
     check_equal(dump["focus"], "cmdGo", "focus at start")
-    return dump, expect, values
+    return found
 
 
-def scenario_survey(s: Session, texts: dict[str, str], dpi: int = 96) -> None:
-    if dpi != 96:
+def check_machine(s: Session, found: SimpleNamespace, **wanted) -> None:
+    """Once the program and every regsvr32 it started have ended, the named
+    parts of the machine: the control files in the system folder, the
+    versions of the temporary copy, keys 2.0 and 2.1, and the file that key
+    2.1 names (in lower case)."""
+    s.settle()
+    files, temp, key20, key21, path21 = s.drive(
+        f"files:{found.installed}*", f"files:{found.temp_copy}",
+        *(f"reg:HKCR\\{TYPELIB}\\{key}" for key in ("2.0", "2.1", "2.1\\0\\win32")), window=False)
+    state = {"files": {f["name"]: f["version"] for f in files["files"]}, "temp": [f["version"] for f in temp["files"]],
+             "key20": key20["exists"], "key21": key21["exists"], "path21": (path21.get("default") or "").lower()}
+    check_equal({name: state[name] for name in wanted}, wanted, "the machine after the run")
+
+
+# A button-text colour that no theme uses for anything.
+BUTTON_TEXT = (0, 128, 0)
+
+
+def scenario_survey(s: Session, texts: dict[str, str], settings: bool = False) -> None:
+    """The window after the survey; with `settings`, under a user's large
+    fonts (120 DPI) and button-text colour: the layout scales, the texts
+    still fit, and frame captions take that colour, also where the theme
+    would draw group-box captions in a colour of its own."""
+    dpi = 120 if settings else 96
+    if settings:
         # The window outgrows 1024x768 at this size; the desktop grows too.
         s.import_registry(
             "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"
@@ -231,75 +221,78 @@ def scenario_survey(s: Session, texts: dict[str, str], dpi: int = 96) -> None:
             "[HKEY_CURRENT_CONFIG\\Software\\Fonts]\r\n"
             f"\"LogPixels\"=dword:{dpi:08x}\r\n\r\n"
             "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"
-            "\"Default\"=\"1280x1024\"\r\n\r\n")
-    dump, _, _ = start_and_survey(s, texts)
+            "\"Default\"=\"1280x1024\"\r\n\r\n"
+            "[HKEY_CURRENT_USER\\Control Panel\\Colors]\r\n"
+            f"\"ButtonText\"=\"{' '.join(map(str, BUTTON_TEXT))}\"\r\n\r\n")
+    dump = start_and_survey(s, texts).dump
     check_equal(dump["dpi"], dpi, "DPI the window is laid out for")
     style = dump["style"]
     check(style["sysmenu"] and not style["minimize_box"] and not style["maximize_box"] and not style["sizing"],
           f"window style {style}: a fixed window with a close box only")
-    s.screenshot(dump["window_rect"], screenshot_path(s.env, s.arch, s.version, "" if dpi == 96 else f"-{dpi}dpi"))
+    s.screenshot(dump["window_rect"], screenshot_path(s.env, s.arch, s.version, "-settings" if settings else ""))
     check_layout(dump)
     check_texts_fit(dump)
+    if settings:
+        check_frame_colours(s, dump)
     s.drive("close", "ended")
 
 
-def scenario_survey_large_fonts(s: Session, texts: dict[str, str]) -> None:
-    """The same at 120 DPI (large fonts): the layout scales, the texts still fit."""
-    scenario_survey(s, texts, dpi=120)
-
-
-def installed_files(s: Session, expect: Expect) -> dict[str, str | None]:
-    (listing,) = s.drive("files:" + expect.installed + "*", window=False)
-    return {f["name"]: f["version"] for f in listing["files"]}
-
-
-def key_state(s: Session) -> tuple[dict, dict, dict]:
-    return tuple(s.drive(f"reg:HKCR\\{TYPELIB}\\2.0", f"reg:HKCR\\{TYPELIB}\\2.1",
-                         f"reg:HKCR\\{TYPELIB}\\2.1\\0\\win32", window=False))
+def check_frame_colours(s: Session, dump: dict) -> None:
+    origin_x, origin_y = dump["client_origin"]
+    frames = [e for e in dump["elements"] if e["kind"] == "frame"]
+    check(len(frames) == 3, f"three frames expected, found {[e['name'] for e in frames]}")
+    for frame in frames:
+        x, y, width, _ = frame["rect"]
+        text_width, text_height = frame["extent"]
+        # The caption sits on the frame's top line, a little in from its left.
+        strip = [origin_x + x, origin_y + y, min(width, text_width + 24), text_height + 2]
+        picture = s.env.work / "screenshots" / f"caption-{frame['name']}-{s.arch}-{s.version}.ppm"
+        run(["/usr/bin/import", "-display", s.display, "-window", "root", "-crop",
+             f"{strip[2]}x{strip[3]}+{strip[0]}+{strip[1]}", "+repage", "-depth", "8", str(picture)], s.wine, 60,
+            "import")
+        pixels = picture.read_bytes()[-strip[2] * strip[3] * 3:]  # 8-bit binary PPM: the header, then the pixels
+        in_colour = sum(1 for i in range(0, len(pixels), 3) if tuple(pixels[i:i + 3]) == BUTTON_TEXT)
+        # A caption of a few letters has dozens of pixels fully in its colour.
+        check(in_colour >= 20, f"caption {frame['text']!r} of {frame['name']} has {in_colour} pixels in the "
+              f"button-text colour {BUTTON_TEXT} (see {picture})")
 
 
 def scenario_repair(s: Session, texts: dict[str, str]) -> None:
-    _, expect, _ = start_and_survey(s, texts)
+    found = start_and_survey(s, texts)
     _, box, during, _, ended = s.drive("click:cmdGo", "message-open", "dump", "message", "ended")
-    check_equal((box["title"], box["text"], box["icon"], box["buttons"]),
-                (texts["kDoneTitle"], texts["kDoneText"], "information", ["OK"]), "closing message")
+    check_message(box, texts, "Done", "information")
     lines = elements(during)["lstStatus"]["lines"]
-    check(len(lines) == 7, f"seven status lines expected, got {lines}")
-    rename = lines[2]
-    prefix, suffix = texts["kStatusRenamePrefix"], texts["kStatusEllipsis"]
-    check(rename.startswith(prefix) and rename.endswith(suffix), f"rename line {rename!r}")
-    backup = rename[len(prefix): -len(suffix)]
+    backup = backup_of_rename(lines[:3], texts)
     check(re.fullmatch(r"MSCOMCTL\.OCX_Backup_\d{4}-\d\d-\d\d \d\d\.\d\d\.\d\d", backup) is not None,
           f"backup name {backup!r}")
-    check_equal(lines, [texts["kStatusDeleteKey"], texts["kStatusUnregister"], rename, texts["kStatusCopy"],
-                        texts["kStatusRegisterNew"], texts["kStatusUnregister"], texts["kStatusRegister"]],
-                "status lines of the full repair")
+    check_equal(lines[3:], [texts["kStatusCopy"], texts["kStatusRegisterNew"], texts["kStatusUnregister"],
+                            texts["kStatusRegister"]], "status lines of the full repair after the rename")
     check_equal(ended["exit_code"], 0, "exit code")
-
-    s.settle()
-    check_equal(installed_files(s, expect), {"MSCOMCTL.OCX": NEW_VERSION, backup: OLD_VERSION},
-                "control files in the system folder")
-    (temp,) = s.drive("files:" + expect.temp_copy, window=False)
-    check_equal(temp["files"], [], "temporary copy after the repair")
-    key20, key21, path21 = key_state(s)
-    check(not key20["exists"], "key 2.0 still exists after the repair")
-    check(key21["exists"], "key 2.1 is gone after the repair")
-    check_equal(path21["default"].lower(), expect.installed.lower(), "file that key 2.1 names")
+    check_machine(s, found, files={"MSCOMCTL.OCX": NEW_VERSION, backup: OLD_VERSION}, temp=[], key20=False,
+                  key21=True, path21=found.installed.lower())
 
 
 def scenario_no_option(s: Session, texts: dict[str, str]) -> None:
-    _, expect, _ = start_and_survey(s, texts)
-    results = s.drive(*(f"set:{o}=0" for o in OPTIONS), "click:cmdGo", "message", "dump", "close", "ended")
-    box, dump = results[4], results[5]
-    check_equal((box["title"], box["text"], box["icon"], box["buttons"]),
-                (texts["kNoOptionTitle"], texts["kNoOptionText"], "exclamation", ["OK"]), "message")
+    """Nothing selected: a message, and nothing changes. The report then
+    shows every option unselected, twice alike, and what was on the
+    clipboard before is gone; Esc ends the program."""
+    found = start_and_survey(s, texts)
+    results = s.drive("clipboard-put:vorher", *(f"set:{o}=0" for o in OPTIONS), "click:cmdGo", "message", "dump",
+                      "click:cmdStatus", "message", "clipboard", "click:cmdStatus", "message", "clipboard", "key:esc",
+                      "ended")
+    box, dump, report_box, first, second, ended = (results[i] for i in (5, 6, 8, 9, 12, 14))
+    check_message(box, texts, "NoOption", "exclamation")
     shown = elements(dump)
     check_equal(shown["lstStatus"]["lines"], [], "status list")
     check(shown["cmdGo"]["enabled"], "cmdGo disabled after the message")
-    s.settle()
-    check_equal(installed_files(s, expect), {"MSCOMCTL.OCX": OLD_VERSION}, "control files (nothing changed)")
-    key20, key21, _ = key_state(s)
-    check(key20["exists"] and key21["exists"], "a key vanished although no option was selected")
+    check_message(report_box, texts, "ReportCopied", "information")
+    expected = status_report(found.values, [0, 0, 0], [], texts)
+    check_equal(clipboard_text(first), expected, "status report on the clipboard")
+    check_equal(clipboard_text(second), expected, "status report after the second press")
+    check("OcxmedicDriverProbe" not in first["formats"], f"the clipboard kept data from before: {first['formats']}")
+    check_equal(ended["exit_code"], 0, "exit code after Esc")
+    check_machine(s, found, files={"MSCOMCTL.OCX": OLD_VERSION}, temp=[NEW_VERSION], key20=True, key21=True,
+                  path21=found.installed.lower())
 
 
 def stopped_run(s: Session, texts: dict[str, str], code: int, why: str) -> tuple[list[str], str, dict]:
@@ -332,84 +325,48 @@ def backup_of_rename(head: list[str], texts: dict[str, str]) -> str:
 def scenario_failure(s: Session, texts: dict[str, str]) -> None:
     """A file already under the backup name makes the rename fail. The name
     holds the current second, so the next two minutes are all taken."""
-    _, expect, values = start_and_survey(s, texts)
-    folder = s.unix(expect.installed).parent
+    found = start_and_survey(s, texts)
+    folder = s.unix(found.installed).parent
     now = dt.datetime.now().replace(microsecond=0)
-    taken = set()
-    for second in range(-2, 120):
-        name = "MSCOMCTL.OCX_Backup_" + (now + dt.timedelta(seconds=second)).strftime("%Y-%m-%d %H.%M.%S")
+    taken = {"MSCOMCTL.OCX_Backup_" + (now + dt.timedelta(seconds=second)).strftime("%Y-%m-%d %H.%M.%S")
+             for second in range(-2, 120)}
+    for name in taken:
         (folder / name).write_bytes(b"")
-        taken.add(name)
 
     head, _, after = stopped_run(s, texts, 183, "the rename onto an existing file fails with 183 and a description")
     backup = backup_of_rename(head, texts)
     check(backup in taken, f"the run chose the backup name {backup!r}, which the test did not occupy")
 
     _, report_box, clip = s.drive("click:cmdStatus", "message", "clipboard")
-    check_equal((report_box["title"], report_box["text"], report_box["icon"]),
-                (texts["kReportCopiedTitle"], texts["kReportCopiedText"], "information"), "report message")
-    checks = [elements(after)[o]["check"] for o in OPTIONS]
-    check_equal(bytes.fromhex(clip["text_hex"]), status_report(values, checks, elements(after)["lstStatus"]["lines"],
-                                                               texts), "status report after the failure")
+    check_message(report_box, texts, "ReportCopied", "information")
+    shown = elements(after)
+    report = status_report(found.values, [shown[o]["check"] for o in OPTIONS], shown["lstStatus"]["lines"], texts)
+    check_equal(clipboard_text(clip), report, "status report after the failure")
 
     # A click on the disabled cmdGo does nothing; cmdExit still ends the program.
     again, _, _ = s.drive("click:cmdGo", "click:cmdExit", "ended")
     check(not again["clicked"], "cmdGo took a click after the failure")
-    s.settle()
-    files = installed_files(s, expect)
-    check_equal(files.get("MSCOMCTL.OCX"), OLD_VERSION, "installed control after the failed rename")
-    check_equal(set(files) - taken, {"MSCOMCTL.OCX"}, "files besides the control and the occupied names")
-    (temp,) = s.drive("files:" + expect.temp_copy, window=False)
-    check_equal([f["version"] for f in temp["files"]], [NEW_VERSION], "temporary copy, never moved")
-    key20, key21, _ = key_state(s)
-    check(not key20["exists"], "key 2.0 was to be deleted before the rename")
-    check(not key21["exists"], "the old control was unregistered before the rename, yet key 2.1 remains")
+    # Key 2.0 is deleted and the old control unregistered before the rename;
+    # the temporary copy is never moved.
+    check_machine(s, found, files={"MSCOMCTL.OCX": OLD_VERSION, **dict.fromkeys(taken)}, temp=[NEW_VERSION],
+                  key20=False, key21=False)
 
 
 def scenario_changed_copy(s: Session, texts: dict[str, str]) -> None:
     """The temporary copy replaced by the old control after the window is
     shown: the run stops before the replacement touches anything, and the
     installed control stays as it was, registered, without a backup."""
-    _, expect, _ = start_and_survey(s, texts)
-    installed = s.unix(expect.installed)
+    found = start_and_survey(s, texts)
+    installed = s.unix(found.installed)
     before = installed.read_bytes()
-    _, key21_before, path21_before = key_state(s)
-    check(key21_before["exists"], "key 2.1 missing before the run")
-    shutil.copyfile(s.env.old_control, s.unix(expect.temp_copy))
+    shutil.copyfile(s.env.old_control, s.unix(found.temp_copy))
 
     head, _, _ = stopped_run(s, texts, 13, "a temporary copy that is not the carried control is invalid data, 13")
     check_equal(head, [texts["kStatusDeleteKey"]], "status lines before the stop")
     s.drive("click:cmdExit", "ended")
-
-    s.settle()
+    check_machine(s, found, files={"MSCOMCTL.OCX": OLD_VERSION}, temp=[OLD_VERSION], key20=False, key21=True,
+                  path21=found.installed.lower())
     check(installed.read_bytes() == before, "the installed control changed")
-    check_equal(installed_files(s, expect), {"MSCOMCTL.OCX": OLD_VERSION}, "control files in the system folder")
-    _, key21, path21 = key_state(s)
-    check(key21["exists"], "key 2.1 is gone: the installed control was unregistered")
-    check_equal(path21, path21_before, "registration of the installed control")
-    (temp,) = s.drive("files:" + expect.temp_copy, window=False)
-    check_equal([f["version"] for f in temp["files"]], [OLD_VERSION], "temporary copy, left where it was")
-
-
-def scenario_report(s: Session, texts: dict[str, str]) -> None:
-    """The report before any run; what was on the clipboard before is gone."""
-    _, _, values = start_and_survey(s, texts)
-    results = s.drive("clipboard-put:vorher", "click:cmdStatus", "message", "clipboard", "click:cmdStatus",
-                      "message", "clipboard", "click:cmdExit", "ended")
-    box, first, second = results[2], results[3], results[6]
-    check_equal((box["title"], box["text"], box["icon"], box["buttons"]),
-                (texts["kReportCopiedTitle"], texts["kReportCopiedText"], "information", ["OK"]), "message")
-    expected = status_report(values, [1, 1, 1], [], texts)
-    check_equal(bytes.fromhex(first["text_hex"]), expected, "status report on the clipboard")
-    check_equal(bytes.fromhex(second["text_hex"]), expected, "status report after the second press")
-    check("OcxmedicDriverProbe" not in first["formats"],
-          f"the clipboard kept data from before: {first['formats']}")
-
-
-def scenario_esc(s: Session, texts: dict[str, str]) -> None:
-    start_and_survey(s, texts)
-    _, ended = s.drive("key:esc", "ended")
-    check_equal(ended["exit_code"], 0, "exit code after Esc")
 
 
 # The account that plays a user without administrator rights. Root, as which
@@ -418,23 +375,14 @@ PLAIN_USER = "ocxmedic-user"
 
 
 def plain_user() -> tuple[int, int]:
-    try:
-        return _ids(PLAIN_USER)
-    except KeyError:
-        pass
-    if os.geteuid() != 0:
-        raise Unavailable(f"no user {PLAIN_USER}, and only root may create one")
-    # Two tests may race to create it; whoever loses finds it there.
+    """Its ids; the account is made where it is missing. Two tests may race
+    to make it, and whoever loses finds it there."""
     subprocess.run(["useradd", "-r", "-M", "-s", "/usr/sbin/nologin", PLAIN_USER], stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, check=False)
     try:
-        return _ids(PLAIN_USER)
+        entry = pwd.getpwnam(PLAIN_USER)
     except KeyError:
         raise Failure(f"useradd could not create {PLAIN_USER}") from None
-
-
-def _ids(name: str) -> tuple[int, int]:
-    entry = pwd.getpwnam(name)
     return entry.pw_uid, entry.pw_gid
 
 
@@ -456,11 +404,9 @@ def run_as_plain_user(s: Session) -> None:
             if not os.path.islink(path) and os.stat(path).st_nlink == 1:
                 os.chown(path, uid, gid)
     system = s.prefix / "drive_c" / "windows" / system_folder(s.arch)
-    os.chown(system, 0, 0)
-    system.chmod(0o755)
-    control = system / "MSCOMCTL.OCX"
-    os.chown(control, 0, 0)
-    control.chmod(0o644)
+    for path, mode in ((system, 0o755), (system / "MSCOMCTL.OCX", 0o644)):
+        os.chown(path, 0, 0)
+        path.chmod(mode)
     home = s.prefix.parent / f"{s.prefix.name}-home"
     shutil.rmtree(home, ignore_errors=True)
     home.mkdir()
@@ -471,10 +417,9 @@ def run_as_plain_user(s: Session) -> None:
     wrappers = home / "bin"
     wrappers.mkdir()
     for tool in ("wine", "wineserver"):
-        real = shutil.which(tool)
-        check(real is not None, f"{tool} not found")
         wrapper = wrappers / tool
-        wrapper.write_text(f"#!/bin/sh\nexec setpriv --reuid={uid} --regid={gid} --init-groups {real} \"$@\"\n")
+        wrapper.write_text(f"#!/bin/sh\nexec setpriv --reuid={uid} --regid={gid} --init-groups {shutil.which(tool)} "
+                           "\"$@\"\n")
         wrapper.chmod(0o755)
     s.wine.update(HOME=str(home), XDG_CACHE_HOME=str(home / ".cache"), XDG_CONFIG_HOME=str(home / ".config"),
                   XDG_DATA_HOME=str(home / ".local" / "share"), XDG_RUNTIME_DIR=str(home),
@@ -500,7 +445,7 @@ def scenario_no_admin(s: Session, texts: dict[str, str]) -> None:
     """A user who may not write to the system folder: the rename of the old
     control is refused, the run ends in the failure path, and nothing is lost."""
     run_as_plain_user(s)
-    _, expect, _ = start_and_survey(s, texts)
+    found = start_and_survey(s, texts)
     head, reason, _ = stopped_run(s, texts, 5, "a refused rename is access denied, 5, with a description")
     backup_of_rename(head, texts)
     s.drive("click:cmdExit", "ended")
@@ -508,9 +453,14 @@ def scenario_no_admin(s: Session, texts: dict[str, str]) -> None:
     check_equal(reason, "5: " + system["text"].rstrip("\r\n"), "failure reason: the system's own text for 5")
     if MACHINES[s.version].language != 0x0409:
         check(system["text"] != system["english"], f"the system has no translation of {system['english']!r}")
-    s.settle()
-    check_equal(installed_files(s, expect), {"MSCOMCTL.OCX": OLD_VERSION},
-                "control files in the system folder after the refused rename")
+    check_machine(s, found, files={"MSCOMCTL.OCX": OLD_VERSION})
+
+
+def built(s: Session, name: str) -> Path:
+    path = s.env.win32_build / name
+    if not path.exists():
+        raise Unavailable(f"{path} is missing: build the mingw-i686 preset first")
+    return path
 
 
 PLANTED_REGSVR32 = "planted-regsvr32-started.txt"
@@ -528,15 +478,12 @@ def scenario_planted(s: Session, texts: dict[str, str]) -> None:
     """A regsvr32.exe and a version.dll beside the program and in its current
     folder are never used; the repair registers with the system's regsvr32,
     reads versions with the system's version.dll and ends as usual."""
-    probes = s.env.win32_build / "plant-probes"
     drive_c = s.prefix / "drive_c"
     app, work = drive_c / "ocxmedic-app", drive_c / "ocxmedic-work"
     for folder in (app, work):
         folder.mkdir()
         for name in ("regsvr32.exe", "version.dll"):
-            if not (probes / name).exists():
-                raise Unavailable(f"{probes / name} is missing: build the mingw-i686 preset first")
-            shutil.copy2(probes / name, folder / name)
+            shutil.copy2(built(s, f"plant-probes/{name}"), folder / name)
     shutil.copy2(s.env.exe, app / "Ocxmedic.exe")
     # Wine's own load order takes its built-in version.dll wherever a copy
     # lies; Windows' takes the copy beside the program first.
@@ -554,62 +501,17 @@ def scenario_planted(s: Session, texts: dict[str, str]) -> None:
         (drive_c / marker).unlink()
 
     # A program that took the planted version.dll would show no versions.
-    _, expect, _ = start_and_survey(s, texts, exe=app / "Ocxmedic.exe", cwd=work)
+    found = start_and_survey(s, texts, exe=app / "Ocxmedic.exe", cwd=work)
     _, box, _, ended = s.drive("click:cmdGo", "message-open", "message", "ended")
-    check_equal((box["title"], box["text"], box["icon"]), (texts["kDoneTitle"], texts["kDoneText"], "information"),
-                "closing message")
+    check_message(box, texts, "Done", "information")
     check_equal(ended["exit_code"], 0, "exit code")
-    s.settle()
+    # The system's regsvr32 did register the new control.
+    check_machine(s, found, key21=True, path21=found.installed.lower())
     check(not (drive_c / PLANTED_REGSVR32).exists(), "the program started the planted regsvr32.exe")
     # Wine's user32 imports version.dll by name and so, in this load order,
     # calls the planted copy itself; the program's own calls must not.
     program = [c for c in planted_dll_callers(drive_c) if c.lower().endswith("\\ocxmedic.exe")]
     check_equal(program, [], "calls of the program into the planted version.dll")
-    # The system's regsvr32 did register the new control.
-    _, key21, path21 = key_state(s)
-    check(key21["exists"], "key 2.1 is gone after the repair")
-    check_equal(path21["default"].lower(), expect.installed.lower(), "file that key 2.1 names")
-
-
-def ppm_pixels(path: Path) -> list[tuple[int, int, int]]:
-    """The pixels of a binary PPM (P6) with 8 bits a channel."""
-    data = path.read_bytes()
-    fields = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
-    check(fields is not None and fields.group(3) == b"255", f"{path} is no 8-bit binary PPM")
-    width, height = int(fields.group(1)), int(fields.group(2))
-    body = data[fields.end():fields.end() + width * height * 3]
-    return [tuple(body[i:i + 3]) for i in range(0, len(body), 3)]
-
-
-# A button-text colour that no theme uses for anything.
-BUTTON_TEXT = (0, 128, 0)
-
-
-def scenario_frame_colours(s: Session, texts: dict[str, str]) -> None:
-    """Frame captions are drawn in the button-text colour, as the design says,
-    also where the theme would draw group-box captions in a colour of its own."""
-    s.import_registry("[HKEY_CURRENT_USER\\Control Panel\\Colors]\r\n"
-                      f"\"ButtonText\"=\"{' '.join(map(str, BUTTON_TEXT))}\"\r\n\r\n")
-    dump, _, _ = start_and_survey(s, texts)
-    origin_x, origin_y = dump["client_origin"]
-    frames = [e for e in dump["elements"] if e["kind"] == "frame"]
-    check(len(frames) == 3, f"three frames expected, found {[e['name'] for e in frames]}")
-    folder = s.env.work / "screenshots"
-    folder.mkdir(parents=True, exist_ok=True)
-    for frame in frames:
-        x, y, width, _ = frame["rect"]
-        text_width, text_height = frame["extent"]
-        # The caption sits on the frame's top line, a little in from its left.
-        strip = [origin_x + x, origin_y + y, min(width, text_width + 24), text_height + 2]
-        picture = folder / f"caption-{frame['name']}-{s.arch}-{s.version}.ppm"
-        run(["/usr/bin/import", "-display", s.display, "-window", "root", "-crop",
-             f"{strip[2]}x{strip[3]}+{strip[0]}+{strip[1]}", "+repage", "-depth", "8", str(picture)], s.wine, 60,
-            "import")
-        in_colour = sum(1 for pixel in ppm_pixels(picture) if pixel == BUTTON_TEXT)
-        # A caption of a few letters has dozens of pixels fully in its colour.
-        check(in_colour >= 20, f"caption {frame['text']!r} of {frame['name']} has {in_colour} pixels in the "
-              f"button-text colour {BUTTON_TEXT} (see {picture})")
-    s.drive("close", "ended")
 
 
 SLOW_REGSVR32_LOG = "slow-regsvr32.txt"
@@ -620,30 +522,26 @@ def scenario_slow_regsvr32(s: Session, texts: dict[str, str]) -> None:
     """A regsvr32 that takes seconds, in place of the system's: each step of
     the repair starts only after the regsvr32 before it has ended, the run
     ends only after the last, and the window repaints while one runs."""
-    probe = s.env.win32_build / "plant-probes" / "slow" / "regsvr32.exe"
-    if not probe.exists():
-        raise Unavailable(f"{probe} is missing: build the mingw-i686 preset first")
     system = s.unix(f"C:\\windows\\{system_folder(s.arch)}\\regsvr32.exe")
     # The machine's file is linked into this run's prefix: replaced, never
     # written through.
     system.unlink()
-    shutil.copy2(probe, system)
+    shutil.copy2(built(s, "plant-probes/slow/regsvr32.exe"), system)
     # Wine prefers its built-in programs for files in the system folder.
     s.wine["WINEDLLOVERRIDES"] += ";regsvr32.exe=n"
 
     start_and_survey(s, texts)
     _, box = s.drive("click:cmdGo", "message-open")
     box_seen = dt.datetime.now(dt.timezone.utc).timestamp()
-    check_equal((box["title"], box["text"]), (texts["kDoneTitle"], texts["kDoneText"]), "closing message")
+    check_message(box, texts, "Done", "information")
     s.drive("message", "ended")
     s.settle()
 
     log = s.prefix / "drive_c" / SLOW_REGSVR32_LOG
     check(log.exists(), "the slow regsvr32 never ran: the program did not start the system folder's regsvr32")
-    runs = []
-    for line in log.read_text(encoding="latin-1").splitlines():
-        start, end, repaint, command = line.split("\t", 3)
-        runs.append((int(start), int(end), int(repaint), command))
+    # Each run's start, end and repaint, and its command line.
+    runs = [(int(start), int(end), int(repaint), command) for start, end, repaint, command in
+            (line.split("\t", 3) for line in log.read_text(encoding="latin-1").splitlines())]
     check_equal(len(runs), 4, f"regsvr32 runs of the full repair: {[r[3] for r in runs]}")
     for before, after in zip(runs, runs[1:]):
         check(after[0] >= before[1], f"{after[3]!r} started {(before[1] - after[0]) / 1e4:.0f} ms before "
@@ -654,44 +552,43 @@ def scenario_slow_regsvr32(s: Session, texts: dict[str, str]) -> None:
     check(not not_painted, f"the window did not repaint while these ran: {not_painted}")
 
 
+def scenario_binding_checks(s: Session, texts: dict[str, str]) -> None:
+    """The Windows binding's own checks, which print each failure with its
+    line and exit with their count."""
+    print(run(["wine", str(built(s, "ocx-binding-checks.exe"))], s.wine, 300, "ocx-binding-checks.exe"), end="")
+
+
 def screenshot_path(env: Env, arch: str, version: str, suffix: str = "") -> Path:
     return env.work / "screenshots" / f"{arch}-{version}{suffix}.png"
 
 
 def contact_sheet(env: Env, cells: list[str]) -> Path:
     """Every cell's survey window on one image, labelled with its cell, for
-    a person to look over; a cell without a screenshot fails the step once
-    the sheet holds the others."""
-    tiles, missing = [], []
-    for cell in cells:
-        arch, version = cell.split("/")
-        picture = screenshot_path(env, arch, version)
-        if picture.exists():
+    a person to look over; a survey that failed before its screenshot is
+    missing, and failed on its own."""
+    tiles = []
+    for arch, version in (cell.split("/") for cell in cells):
+        if (picture := screenshot_path(env, arch, version)).exists():
             tiles += ["-label", f"{arch} {version}", str(picture)]
-        else:
-            missing.append(cell)
     sheet = env.work / "contact-sheet.png"
     sheet.unlink(missing_ok=True)
-    if tiles:
-        run(["montage", "-font", "DejaVu-Sans", "-pointsize", "16", "-background", "#d8d8d8", *tiles,
-             "-tile", "5x", "-geometry", "+12+12", str(sheet)], dict(os.environ), 300, "montage")
-    check(not missing, f"no screenshot of {', '.join(missing)}: their survey tests did not get that far")
+    check(bool(tiles), "no survey got as far as its screenshot")
+    run(["montage", "-font", "DejaVu-Sans", "-pointsize", "16", "-background", "#d8d8d8", *tiles,
+         "-tile", "5x", "-geometry", "+12+12", str(sheet)], dict(os.environ), 300, "montage")
     return sheet
 
 
 SCENARIOS = {
     "survey": scenario_survey,
-    "survey-120dpi": scenario_survey_large_fonts,
+    "survey-settings": lambda s, texts: scenario_survey(s, texts, settings=True),
     "repair": scenario_repair,
     "no-option": scenario_no_option,
     "failure": scenario_failure,
-    "report": scenario_report,
-    "esc": scenario_esc,
     "no-admin": scenario_no_admin,
     "planted": scenario_planted,
     "changed-copy": scenario_changed_copy,
     "slow-regsvr32": scenario_slow_regsvr32,
-    "frame-colours": scenario_frame_colours,
+    "binding-checks": scenario_binding_checks,
 }
 
 
@@ -706,15 +603,15 @@ def main() -> int:
     parser.add_argument("--source-dir", required=True)
     parser.add_argument("--sim", help="ocxmedic-sim, to name the product from the reported facts")
     args = parser.parse_args()
-    env = TestEnv(args)
+    env = Env(Path(args.work), Path(args.win32_build))
+    env.sim = args.sim
     if args.arch is None and args.step != "contact-sheet":
         parser.error(f"{args.step} needs --arch")
 
     # CTest ends a test that runs too long with SIGTERM: leave nothing behind.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     try:
-        check_available(env, need_screen=args.step in ("survey", "survey-120dpi", "frame-colours",
-                                                        "contact-sheet"))
+        check_available(env, need_screen=args.step in ("survey", "survey-settings", "contact-sheet"))
         if args.step == "contact-sheet":
             if shutil.which("montage") is None:
                 raise Unavailable("ImageMagick's montage is missing")
@@ -725,7 +622,7 @@ def main() -> int:
         elif args.step == "machine":
             make_machine(env, args.arch, args.version)
         else:
-            texts = load_texts(env.source_dir)
+            texts = load_texts(Path(args.source_dir))
             with Session(env, args.arch, args.version, args.step) as session:
                 SCENARIOS[args.step](session, texts)
     except Unavailable as why:

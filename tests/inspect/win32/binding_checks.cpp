@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,22 +33,21 @@ using namespace ocx::win32;
 
 int failures = 0;
 
-void check(bool ok, const std::string& what, int line) {
-  if (!ok) {
-    ++failures;
-    std::printf("binding_checks.cpp:%d: failed: %s\n", line, what.c_str());
-  }
-}
-#define CHECK(condition) check((condition), #condition, __LINE__)
-
-// The contract cases report through the same count.
+// The contract cases and the checks of this file report alike.
 class PrintingChecker final : public contract::Checker {
  public:
   void fail(const char* file, int line, const std::string& message) override {
     ++failures;
     std::printf("%s:%d: failed: %s\n", file, line, message.c_str());
   }
-};
+} checker;
+
+void check(bool ok, const std::string& what, int line) {
+  if (!ok) {
+    checker.fail("binding_checks.cpp", line, what);
+  }
+}
+#define CHECK(condition) check((condition), #condition, __LINE__)
 
 using contract::describe;
 
@@ -65,31 +63,9 @@ void checkEqual(const Actual& actual, const Expected& expected, const char* what
   check(equal, std::string(what) + " (got " + describe(actual) + ")", line);
 }
 #define CHECK_EQ(actual, expected) checkEqual((actual), (expected), #actual " == " #expected, __LINE__)
-
-// The error a call throws, or nothing.
-std::optional<PlatformError> thrown(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const PlatformError& error) {
-    return error;
-  }
-  return std::nullopt;
-}
-
-// A thrown error must carry its code and the system's text without the
-// line break that FormatMessage ends it with.
-void checkThrows(const std::function<void()>& call, std::uint32_t code, const char* what, int line) {
-  const std::optional<PlatformError> error = thrown(call);
-  check(error.has_value(), std::string(what) + " throws", line);
-  if (error) {
-    check(error->number() == code,
-          std::string(what) + " gives " + std::to_string(code) + ", got " + std::to_string(error->number()), line);
-    const std::string& text = error->description();
-    check(!text.empty() && text.back() != '\n' && text.back() != '\r',
-          std::string(what) + " has a trimmed description: \"" + text + "\"", line);
-  }
-}
-#define CHECK_THROWS(call, code) checkThrows([&] { call; }, (code), #call, __LINE__)
+// The system's text of a thrown error, without the line break FormatMessage
+// ends it with, is the Wine tests' to see in the failure message.
+#define CHECK_THROWS(call, code) CHECK_EQ(contract::outcomeOf([&] { call; }), "error " + std::to_string(code))
 
 // The scratch tree below HKEY_LOCAL_MACHINE\SOFTWARE, written value by
 // value in the view each belongs to, over whatever a row before left.
@@ -126,7 +102,6 @@ void checkRegistryContract() {
     return;
   }
   Win32Registry registry;
-  PrintingChecker checker;
   contract::checkRegistryContract(
       [&]() -> Registry& {
         writeScratchTree();
@@ -148,7 +123,6 @@ void checkFileContract() {
     }
   };
   CreateDirectoryA(folder.c_str(), nullptr);
-  PrintingChecker checker;
   contract::checkFileContract(
       [&]() -> FileSystem& {
         empty();
@@ -161,70 +135,41 @@ void checkFileContract() {
   RemoveDirectoryA(folder.c_str());
 }
 
-void checkVersionInfo() {
-  Win32VersionInfo versions;
-  std::string kernel32 = narrow(systemDirectory()) + "\\kernel32.dll";
-  const std::uint32_t size = versions.fileVersionInfoSize(kernel32);
-  CHECK(size > 0);
-  std::vector<std::uint8_t> block;
-  CHECK(versions.fileVersionInfo(kernel32, size, block));
-  FixedFileInfo info;
-  CHECK(versions.queryRootBlock(block, info));
-  CHECK_EQ(info.signature, FixedFileInfo::kSignature);
+// What the calls give where they work the Wine tests mostly see: the
+// survey's versions, the payload copied out, and the regsvr32 runs of a
+// repair, each waited for. Here is how they fail.
+void checkServices() {
+  // The survey would take a trailing backslash as well; the contract has none.
+  const std::optional<std::string> system = Win32ShellFolders().specialFolderPath(0, csidl::kSystem);
+  CHECK(system && lstrcmpiA(toAnsi(*system).c_str(), toAnsi(narrow(systemDirectory())).c_str()) == 0);
 
+  Win32VersionInfo versions;
   const std::string missing = "C:\\ocx-no-such-file.dll";
   CHECK_EQ(versions.fileVersionInfoSize(missing), 0u);
   std::vector<std::uint8_t> untouched = {7};
   CHECK(!versions.fileVersionInfo(missing, 100, untouched));
   CHECK(untouched == std::vector<std::uint8_t>{7});
-}
 
-void checkResources() {
   Win32Resources resources(GetModuleHandleW(nullptr));
   const std::vector<std::uint8_t> carried = resources.resourceBytes("CUSTOM", 7);
   CHECK(std::string(carried.begin(), carried.end()) == "carried bytes\n");
-  CHECK_THROWS(static_cast<void>(resources.resourceBytes("NOSUCHTYPE", 7)), 1813u);
-  CHECK_THROWS(static_cast<void>(resources.resourceBytes("CUSTOM", 8)), 1814u);
+  CHECK_THROWS(static_cast<void>(resources.resourceBytes("NOSUCHTYPE", 7)), 1813);
+  CHECK_THROWS(static_cast<void>(resources.resourceBytes("CUSTOM", 8)), 1814);
+
+  CHECK_THROWS(Win32Processes().startProcess("ocx-no-such-program /s", window_style::kHide), 2);
+  CHECK(!Win32ShellFolders().specialFolderPath(0, 0x7ff).has_value());
 }
 
-void checkProcesses() {
-  Win32Processes processes;
-  Win32FileSystem files;
-  const std::string marker = files.tempPath(MAX_PATH + 1) + "ocx-binding-marker.txt";
-  DeleteFileA(marker.c_str());
-  // The program is found in the system folder, and the call returns only
-  // once it has written the file.
-  processes.startProcess("cmd /c echo done> \"" + marker + "\"", window_style::kHide);
-  CHECK(files.findFirstFile(marker));
-  DeleteFileA(marker.c_str());
-  CHECK_THROWS(processes.startProcess("ocx-no-such-program /s", window_style::kHide), 2u);
-}
-
-void checkShellFolders() {
-  Win32ShellFolders shell;
-  const std::optional<std::string> system = shell.specialFolderPath(0, csidl::kSystem);
-  CHECK(system.has_value());
-  if (system) {
-    CHECK(lstrcmpiA(toAnsi(*system).c_str(), toAnsi(narrow(systemDirectory())).c_str()) == 0);
-    CHECK(!system->empty() && system->back() != '\\');
-  }
-  CHECK(!shell.specialFolderPath(0, 0x7ff).has_value());
-}
-
+// The numbers of both records the Wine tests see in every survey's Windows
+// line, the product type in the names of the servers.
 void checkOsFacts() {
   Win32OsFacts os;
   OsVersionRecord plain;
   plain.size = OsVersionRecord::kPlainSize;
   plain.productType = 77;  // not part of the plain form
   CHECK(os.getVersionEx(plain));
-  CHECK(plain.majorVersion >= 5 && plain.platformId == 2);
   CHECK_EQ(plain.productType, 77);
   CHECK_EQ(plain.csdVersion.size(), OsVersionRecord::kCsdChars);
-
-  OsVersionRecord extended;
-  extended.size = OsVersionRecord::kExtendedSize;
-  CHECK(os.getVersionEx(extended));
-  CHECK(extended.productType != 0);
 
   OsVersionRecord wrong;
   wrong.size = 100;
@@ -238,7 +183,6 @@ void checkOsFacts() {
 }
 
 void checkWindowContract() {
-  PrintingChecker checker;
   contract::checkWindowContract(
       [] {
         return std::make_unique<Win32Window>(GetModuleHandleW(nullptr), contract::windowContractLayout(),
@@ -268,23 +212,13 @@ void checkWindowInput() {
   CHECK_EQ(clicks, 1);
 }
 
+// What the report puts on the clipboard, in both text formats, is the Wine
+// tests' to check; clearing must leave neither.
 void checkClipboard() {
   Win32Window window(GetModuleHandleW(nullptr), frm_main::layout(), OCXMEDIC_IDI_PROGRAM);
-  window.setClipboardText("Grüße\r\nZeile 2");
-  if (OpenClipboard(nullptr)) {
-    const auto* wide = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
-    CHECK(wide != nullptr && narrow(wide) == "Grüße\r\nZeile 2");
-    GlobalUnlock(GetClipboardData(CF_UNICODETEXT));
-    // The standard text format holds the code page's bytes.
-    const auto* ansi = static_cast<const char*>(GlobalLock(GetClipboardData(CF_TEXT)));
-    CHECK(ansi != nullptr && std::string(ansi) ==
-                                 "Gr\xFC\xDF"
-                                 "e\r\nZeile 2");
-    GlobalUnlock(GetClipboardData(CF_TEXT));
-    CloseClipboard();
-  }
+  window.setClipboardText("Zeile");
   window.clearClipboard();
-  CHECK(!IsClipboardFormatAvailable(CF_UNICODETEXT));
+  CHECK(!IsClipboardFormatAvailable(CF_UNICODETEXT) && !IsClipboardFormatAvailable(CF_TEXT));
 }
 
 LRESULT CALLBACK refuseWindows(int code, WPARAM wParam, LPARAM lParam) {
@@ -298,13 +232,10 @@ void checkRefusedWindow() {
   Win32Window first(GetModuleHandleW(nullptr), frm_main::layout(), OCXMEDIC_IDI_PROGRAM);
   const HHOOK hook = SetWindowsHookExW(WH_CBT, refuseWindows, nullptr, GetCurrentThreadId());
   CHECK(hook != nullptr);
-  const std::optional<PlatformError> error =
-      thrown([] { Win32Window second(GetModuleHandleW(nullptr), frm_main::layout(), OCXMEDIC_IDI_PROGRAM); });
+  const std::string outcome = contract::outcomeOf(
+      [] { Win32Window second(GetModuleHandleW(nullptr), frm_main::layout(), OCXMEDIC_IDI_PROGRAM); });
   UnhookWindowsHookEx(hook);
-  CHECK(error.has_value());
-  if (error) {
-    CHECK_EQ(error->number(), static_cast<unsigned>(ERROR_GEN_FAILURE));
-  }
+  CHECK_EQ(outcome, "error " + std::to_string(ERROR_GEN_FAILURE));
 }
 
 // A DLL beside the program is found by its name until the search is
@@ -339,10 +270,7 @@ int main() {
     void (*run)();
   } groups[] = {{"registry contract", checkRegistryContract},
                 {"file contract", checkFileContract},
-                {"version info", checkVersionInfo},
-                {"resources", checkResources},
-                {"processes", checkProcesses},
-                {"shell folders", checkShellFolders},
+                {"services", checkServices},
                 {"OS facts", checkOsFacts},
                 {"window contract", checkWindowContract},
                 {"window input", checkWindowInput},

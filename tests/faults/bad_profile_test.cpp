@@ -39,6 +39,10 @@ struct BadProfile {
   bool passFolder = false;
 };
 
+void PrintTo(const BadProfile& bad, std::ostream* os) {
+  *os << bad.name;
+}
+
 class BadProfileTest : public ::testing::TestWithParam<BadProfile> {};
 
 TEST_P(BadProfileTest, RefusedWithItsPositionBeforeAnythingRuns) {

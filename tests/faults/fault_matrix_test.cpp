@@ -50,6 +50,10 @@ struct MachineCase {
   std::uint64_t size;
 };
 
+void PrintTo(const MachineCase& machine, std::ostream* os) {
+  *os << machine.name;
+}
+
 const MachineCase kMachines[] = {
     // The built-in machine: Windows 7 SP1, 64-bit, after the faulty update.
     {"Windows7x64", "{}", "C:\\Windows\\SysWOW64", {6, 1, 98, 33}, 1066928},

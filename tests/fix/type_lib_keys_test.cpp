@@ -7,7 +7,7 @@
 
 #include "fix/control_names.h"
 #include "fix/mod_bugfix.h"
-#include "sim_platform.h"
+#include "tests/osinfo/sim_platform.h"
 
 namespace ocx {
 namespace {

@@ -1,15 +1,11 @@
-// Every platform operation that the start-up survey and the full repair run
-// perform, made to fail in turn at its own call position, with each error
-// code that Windows gives for such calls. Whatever fails, the window must
-// stay usable, a stopped run must say so at the right place, and neither the
-// original control nor any registry data the run did not set out to change
-// may be lost.
-//
-// A recording layer between frmMain and the simulated machine numbers every
-// call. A first clean run gives the sequence; then each position is failed
-// in two ways: by the layer itself at exactly that call, and, for the first
-// call of each operation and path, through the machine profile's own fault
-// list, so that the machine's failures are the ones exercised.
+// Every platform call of the start-up survey and the full repair run, made
+// to fail in turn with each error code Windows gives for such calls: the
+// window must stay usable, a stopped run must say so at the right place, and
+// neither the original control nor registry data the run did not set out to
+// change may be lost. A recording layer between frmMain and the simulated
+// machine numbers the calls of a clean run and fails one at its position;
+// the first call of each operation and path also fails through the machine
+// profile's own fault list, so that the machine's failures are exercised.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -415,36 +411,17 @@ void expectCompleted(Harness& h) {
   }
 }
 
-// The clean run that every position is taken from.
-struct Recording {
-  std::vector<Call> calls;
-  std::size_t runStart = 0;
-  std::vector<std::string> lines;
-  bool ended = false;
-};
-
-const Recording& recording(const MachineCase& machineCase) {
-  static std::map<std::string, Recording> recordings;
-  const auto [it, fresh] = recordings.try_emplace(machineCase.name);
-  if (fresh) {
-    Harness h(machineCase, nlohmann::ordered_json::array());
-    h.runWithAllOptions();
-    it->second = {h.layer.calls(), h.callsBeforeRun, h.window.lines(lstStatus), h.form.ended()};
-  }
-  return it->second;
-}
-
-// The program on `machineCase` whose call `failed` of the clean sequence
-// fails with `code`, made to fail by `faults` or by the layer at `target`.
-void expectFailureHandled(const MachineCase& machineCase, std::size_t failed, std::uint32_t code,
+// The program whose call `failed` of the `clean` run fails with `code`,
+// made to fail by `faults` or by the layer at `target`.
+void expectFailureHandled(const Harness& clean, std::size_t failed, std::uint32_t code,
                           const nlohmann::ordered_json& faults, std::optional<std::size_t> target) {
-  const Recording& clean = recording(machineCase);
-  const Call& call = clean.calls[failed];
+  const Call& call = clean.layer.calls()[failed];
   SCOPED_TRACE("call " + std::to_string(failed) + ": " + call.op + " " + call.path + ", error " + std::to_string(code));
-  Harness h(machineCase, faults, target, code);
-  if (failed < clean.runStart) expectUsableWindow(h);
+  Harness h(clean.machineCase, faults, target, code);
+  const bool atStart = failed < clean.callsBeforeRun;
+  if (atStart) expectUsableWindow(h);
   h.runWithAllOptions();
-  if (failed < clean.runStart) {
+  if (atStart) {
     // The paths the run works on may now be wrong: it may stop, but it must
     // end in a defined state.
     if (h.form.ended()) {
@@ -459,7 +436,8 @@ void expectFailureHandled(const MachineCase& machineCase, std::size_t failed, st
   } else if (kStopsTheRun.contains(call.op)) {
     // Nothing after the failing call, the clean run's lines up to it, then the two error lines.
     EXPECT_EQ(h.layer.calls().size(), failed + 1) << "the run went on after the failing call";
-    std::vector<std::string> expected(clean.lines.begin(), clean.lines.begin() + call.statusLines);
+    const std::vector<std::string>& cleanLines = clean.window.lines(lstStatus);
+    std::vector<std::string> expected(cleanLines.begin(), cleanLines.begin() + call.statusLines);
     expected.push_back(texts::kFailureLinePrefix + failureReason(code));
     expected.push_back(texts::kAbortLine);
     EXPECT_EQ(h.window.lines(lstStatus), expected);
@@ -477,33 +455,35 @@ class FaultMatrix : public ::testing::TestWithParam<MachineCase> {};
 // and each first call of an operation on a path, which is all that the
 // machine's own fault list reaches, fails with each code through a profile.
 TEST_P(FaultMatrix, EveryCallFailingLosesNothing) {
-  const Recording& clean = recording(GetParam());
+  Harness clean(GetParam(), nlohmann::ordered_json::array());
+  clean.runWithAllOptions();
+  const std::vector<Call>& calls = clean.layer.calls();
   std::set<std::string> ops;
-  for (const Call& call : clean.calls) ops.insert(call.op);
+  for (const Call& call : calls) ops.insert(call.op);
   // Without these the matrix would test less than it claims.
   for (const char* op : {"find", "rename", "copy", "delete", "start_process", "reg_open", "reg_delete", "write",
                          "version_info", "temp_path", "resource", "shell_folder", "os_version"}) {
     EXPECT_TRUE(ops.contains(op)) << op;
   }
-  EXPECT_GT(clean.runStart, 0u);
-  EXPECT_EQ(clean.lines.size(), 7u);
-  EXPECT_TRUE(clean.ended);
+  EXPECT_GT(clean.callsBeforeRun, 0u);
+  EXPECT_EQ(clean.window.lines(lstStatus).size(), 7u);
+  EXPECT_TRUE(clean.form.ended());
 
   const std::set<std::string> profileOps = {"find",     "delete",       "rename",    "copy",      "write",
                                             "length",   "version_info", "resource",  "temp_path", "start_process",
                                             "reg_open", "reg_query",    "reg_delete"};
   std::set<std::pair<std::string, std::string>> seen;
-  for (std::size_t index = 0; index < clean.calls.size(); ++index) {
-    const Call& call = clean.calls[index];
+  for (std::size_t index = 0; index < calls.size(); ++index) {
+    const Call& call = calls[index];
     const bool firstCall = profileOps.contains(call.op) && seen.emplace(call.op, lower(call.path)).second;
     for (const std::uint32_t code : kErrorCodes) {
       if (code == kErrorCodes[0] || call.codeShows) {
-        expectFailureHandled(GetParam(), index, code, nlohmann::ordered_json::array(), index);
+        expectFailureHandled(clean, index, code, nlohmann::ordered_json::array(), index);
       }
       if (firstCall) {
         nlohmann::ordered_json fault = {{"op", call.op}, {"error", code}, {"times", 1}};
         if (!call.path.empty()) fault["path"] = call.path;
-        expectFailureHandled(GetParam(), index, code, nlohmann::ordered_json::array({fault}), std::nullopt);
+        expectFailureHandled(clean, index, code, nlohmann::ordered_json::array({fault}), std::nullopt);
       }
       if (HasFatalFailure()) return;
     }

@@ -125,6 +125,7 @@ const BadProfile kBadProfiles[] = {
   ]
 })"},
     {"ClockWithIsoSeparator", 2, 20, member(R"("clock": {"now": "2012-08-20T14:05:09"})")},
+    {"ClockWithTrailingDigit", 2, 20, member(R"("clock": {"now": "2012-08-20 14:05:099"})")},
     {"RegistryTextAndFileBoth", 3, 3, R"({
   "registry": "REGEDIT4\r\n",
   "registry_file": "export.reg"

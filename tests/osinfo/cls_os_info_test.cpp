@@ -16,19 +16,17 @@ namespace {
 using nlohmann::json;
 using test::regText;
 
-// The object on a simulated machine, which it must not outlive.
+// The object on a simulated machine of `profile`, whose "os" may be null for
+// the default's.
 struct Probed {
-  explicit Probed(const json& profile) : machine(profile.dump()), info(machine.platform()) {}
+  explicit Probed(json profile) : machine(withoutNull(std::move(profile))), info(machine.platform()) {}
+  static std::string withoutNull(json profile) {
+    if (profile["os"].is_null()) profile.erase("os");
+    return profile.dump();
+  }
   test::SimPlatform machine;
   clsOSInfo info;
 };
-
-// A profile of `registry` lines alone, and of `os` unless that is null.
-json profileOf(const json& os, const std::vector<std::string>& registry, json profile = json::object()) {
-  profile["registry"] = regText(registry);
-  if (!os.is_null()) profile["os"] = os;
-  return profile;
-}
 
 // Everything the probe decides, in one line: the record, the codes and the name.
 std::string describe(clsOSInfo& info) {
@@ -136,7 +134,7 @@ TEST(OwnerData, ReadsEachValueTypeAsTextFromThe64BitViewAndThePlatformsKey) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::PrintToString(row.registry));
-    Probed probed(profileOf(row.os, row.registry));
+    Probed probed({{"os", row.os}, {"registry", regText(row.registry)}});
     EXPECT_EQ(probed.info.RegisteredUser(), row.user);
     EXPECT_EQ(probed.info.Organization(), row.organization);
   }
@@ -200,7 +198,7 @@ TEST(NetFramework, DetectsFromTheMarkersOfThe32BitView) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
-    Probed probed(profileOf(row.os, row.registry));
+    Probed probed({{"os", row.os}, {"registry", regText(row.registry)}});
     EXPECT_EQ(describeNet(probed.info), row.described);
   }
 }
@@ -266,7 +264,8 @@ TEST(Dates, ShutdownInstallAndBootTimes) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::Message() << row.date << " " << row.os << " " << testing::PrintToString(row.registry));
-    Probed probed(profileOf(row.os, row.registry, {{"clock", {{"utc_offset_minutes", row.offset}}}}));
+    Probed probed(
+        {{"os", row.os}, {"registry", regText(row.registry)}, {"clock", {{"utc_offset_minutes", row.offset}}}});
     clsOSInfo& info = probed.info;
     const double date = row.date == 's'   ? info.LastShutdownTime()
                         : row.date == 'i' ? info.InstallDate()

@@ -165,7 +165,6 @@ TEST(NetFramework, DetectsFromTheMarkersOfThe32BitView) {
     std::vector<std::string> registry;
     std::string described;
   } rows[] = {
-      {"none", json::object(), {}, "none"},
       {"all five, found in their order",
        json::object(),
        {net10, "\"3705\"=\"3321-3705\"", netKey(activeSetup + "{78705f0d-e8db-4b2d-8193-982bdda15ecd}"),

@@ -16,14 +16,9 @@ namespace {
 using nlohmann::json;
 using test::regText;
 
-// The object on a simulated machine of `profile`, whose "os" may be null for
-// the default's.
+// The object on a simulated machine, which it must not outlive.
 struct Probed {
-  explicit Probed(json profile) : machine(withoutNull(std::move(profile))), info(machine.platform()) {}
-  static std::string withoutNull(json profile) {
-    if (profile["os"].is_null()) profile.erase("os");
-    return profile.dump();
-  }
+  explicit Probed(const json& profile) : machine(profile.dump()), info(machine.platform()) {}
   test::SimPlatform machine;
   clsOSInfo info;
 };
@@ -134,7 +129,7 @@ TEST(OwnerData, ReadsEachValueTypeAsTextFromThe64BitViewAndThePlatformsKey) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::PrintToString(row.registry));
-    Probed probed({{"os", row.os}, {"registry", regText(row.registry)}});
+    Probed probed({{"os", row.os.is_null() ? json::object() : row.os}, {"registry", regText(row.registry)}});
     EXPECT_EQ(probed.info.RegisteredUser(), row.user);
     EXPECT_EQ(probed.info.Organization(), row.organization);
   }
@@ -263,8 +258,9 @@ TEST(Dates, ShutdownInstallAndBootTimes) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::Message() << row.date << " " << row.os << " " << testing::PrintToString(row.registry));
-    Probed probed(
-        {{"os", row.os}, {"registry", regText(row.registry)}, {"clock", {{"utc_offset_minutes", row.offset}}}});
+    Probed probed({{"os", row.os.is_null() ? json::object() : row.os},
+                   {"registry", regText(row.registry)},
+                   {"clock", {{"utc_offset_minutes", row.offset}}}});
     clsOSInfo& info = probed.info;
     const double date = row.date == 's'   ? info.LastShutdownTime()
                         : row.date == 'i' ? info.InstallDate()

@@ -133,7 +133,6 @@ const BadProfile kBadProfiles[] = {
      "REGEDIT4\r\n"},
 
     // Registry text inside the profile: positions count within that text.
-    {"RegistryTextGarbageLine", 4, 1, member(R"("registry": "REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\X]\r\nbogus\r\n")")},
     {"RegistryLinesUnknownData", 4, 5,
      member(R"("registry": ["Windows Registry Editor Version 5.00", "", "[HKEY_CLASSES_ROOT\\X]", "\"a\"=bogus"])")},
     {"RegistryTextValueBeforeKey", 3, 1, member(R"("registry": "REGEDIT4\r\n\r\n\"a\"=\"b\"\r\n")")},

@@ -16,17 +16,10 @@ using testing::startSession;
 
 const std::string kCaption = std::string(texts::kWindowCaption) + " " + OCXMEDIC_VERSION_SHORT;
 
-TEST(LoadSequence, ShowsTheWindowOnceSurveyedWithTheVersionInTheCaption) {
-  auto session = startSession();
-  sim::HeadlessWindow& window = session->window();
-  EXPECT_EQ(window.windowCaption(), kCaption);
-  EXPECT_TRUE(window.visible());
-  EXPECT_FALSE(window.waitCursor());
-  EXPECT_EQ(window.focus(), frm_main::cmdGo);
-  EXPECT_TRUE(window.lines(frm_main::lstStatus).empty());
-  EXPECT_EQ(window.pendingEventRuns(), 3) << "twice in the load sequence, once while writing the carried copy";
-  EXPECT_TRUE(window.messages().empty());
-  EXPECT_FALSE(session->form().ended());
+// The window the start-up leaves is the simulator command's first check.
+TEST(LoadSequence, LetsPendingEventsRunWhileItWorks) {
+  EXPECT_EQ(startSession()->window().pendingEventRuns(), 3)
+      << "twice in the load sequence, once while writing the carried copy";
 }
 
 // Window services failing part-way: the rest of the sequence still runs.

@@ -1,38 +1,19 @@
 // ocxmedic-sim as a user and the acceptance checks run it: its command
 // line, its refusals and its output.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "resources/version.h"
+#include "sim_command.h"
 
 namespace {
 
-struct Outcome {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string readWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-Outcome runSim(const std::string& args) {
-  // CTest runs the cases as separate processes side by side.
-  const std::string base = ::testing::TempDir() + "sim_cli_" + std::to_string(getpid());
-  const std::string command =
-      std::string(OCXMEDIC_SIM) + " " + args + " >" + base + ".out 2>" + base + ".err </dev/null";
-  const int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readWhole(base + ".out"), readWhole(base + ".err")};
-}
+using ocx::testing::runSim;
+using Outcome = ocx::testing::SimOutcome;
 
 nlohmann::json runJson(const std::string& args) {
   const Outcome outcome = runSim(args);

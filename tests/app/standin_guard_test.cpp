@@ -17,40 +17,31 @@ namespace {
 
 using Module = testing::ModuleOnlyOs::Module;
 
-struct GuardCase {
-  const char* name;
-  Module ntdll;
-  std::set<std::string> exports;
-  bool mayRun;
-};
-
-class StandinGuard : public ::testing::TestWithParam<GuardCase> {};
-
-TEST_P(StandinGuard, RunsOnlyUnderWineAndOtherwiseSaysWhy) {
-  const GuardCase& c = GetParam();
-  auto session = testing::startSession("", false);
-  testing::ModuleOnlyOs os(c.ntdll, c.exports);
-
-  EXPECT_EQ(StandinBuildMayRun(os, session->window()), c.mayRun);
-
-  ASSERT_FALSE(os.calls.empty());
-  EXPECT_EQ(os.calls.front(), "load ntdll.dll");
-  const bool loaded = c.ntdll == Module::Loads;
-  EXPECT_EQ(std::ranges::count(os.calls, "free"), loaded ? 1 : 0) << "a loaded ntdll is released again";
-  if (c.mayRun) {
-    EXPECT_TRUE(session->window().messages().empty());
-  } else {
-    testing::expectOnlyMessage(*session, texts::kStandinBuildText, texts::kStandinBuildTitle, MessageIcon::Critical);
+TEST(StandinGuard, RunsOnlyUnderWineAndOtherwiseSaysWhy) {
+  const struct {
+    const char* name;
+    Module ntdll;
+    std::set<std::string> exports;
+    bool mayRun;
+  } rows[] = {{"Wine", Module::Loads, {"wine_get_version"}, true},
+              {"Windows", Module::Loads, {"NtQueryInformationProcess"}, false},
+              {"not loadable", Module::Missing, {}, false},
+              {"lookup throws", Module::LookupThrows, {"wine_get_version"}, false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto session = testing::startSession("", false);
+    testing::ModuleOnlyOs os(row.ntdll, row.exports);
+    EXPECT_EQ(StandinBuildMayRun(os, session->window()), row.mayRun);
+    ASSERT_FALSE(os.calls.empty());
+    EXPECT_EQ(os.calls.front(), "load ntdll.dll");
+    EXPECT_EQ(std::ranges::count(os.calls, "free"), row.ntdll == Module::Loads ? 1 : 0) << "a loaded ntdll is released";
+    if (row.mayRun) {
+      EXPECT_TRUE(session->window().messages().empty());
+    } else {
+      testing::expectOnlyMessage(*session, texts::kStandinBuildText, texts::kStandinBuildTitle, MessageIcon::Critical);
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(Ntdll, StandinGuard,
-                         ::testing::Values(GuardCase{"Wine", Module::Loads, {"wine_get_version"}, true},
-                                           GuardCase{"Windows", Module::Loads, {"NtQueryInformationProcess"}, false},
-                                           GuardCase{"NotLoadable", Module::Missing, {}, false},
-                                           GuardCase{
-                                               "LookupThrows", Module::LookupThrows, {"wine_get_version"}, false}),
-                         [](const ::testing::TestParamInfo<GuardCase>& info) { return std::string(info.param.name); });
 
 TEST(StandinGuardOnTheSimulatedMachine, ASimulatedWindowsIsNoWine) {
   auto session = testing::startSession("", false);

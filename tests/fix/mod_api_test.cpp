@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "sim_platform.h"
+#include "tests/osinfo/sim_platform.h"
 
 namespace ocx {
 namespace {

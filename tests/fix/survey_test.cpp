@@ -8,7 +8,7 @@
 #include "fix/mod_bugfix.h"
 #include "osinfo/cls_os_info.h"
 #include "platform/error.h"
-#include "sim_platform.h"
+#include "tests/osinfo/sim_platform.h"
 
 namespace ocx {
 namespace {

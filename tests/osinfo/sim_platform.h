@@ -1,9 +1,11 @@
 // A simulated machine with the headless frmMain window, assembled into the
-// Platform that the fix operations run on.
+// Platform that the OS information and the fix operations run on.
 #pragma once
 
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 #include "app/frm_main_layout.h"
 #include "platform/platform.h"
@@ -12,11 +14,19 @@
 
 namespace ocx::test {
 
+// The registry text of a profile from its lines, as regedit writes it.
+inline std::string regText(const std::vector<std::string>& lines) {
+  std::string text = "Windows Registry Editor Version 5.00\r\n\r\n";
+  for (const auto& line : lines) text += line + "\r\n";
+  return text;
+}
+
 class SimPlatform {
  public:
-  // `profile` is JSON overriding keys of the built-in default machine.
+  // `profile` is JSON overriding keys of the default machine; the clock
+  // stands at 2012-08-20 14:05:09, UTC+2, unless the profile says otherwise.
   explicit SimPlatform(const std::string& profile = "{}")
-      : machine_(sim::Machine::fromProfileText(profile, "test-profile.json")),
+      : machine_(sim::Machine::fromProfileText(withClock(profile), "test-profile.json")),
         window_(frm_main::layout(), machine_.get()),
         platform_(over(machine_->registry())) {}
 
@@ -31,6 +41,14 @@ class SimPlatform {
   Platform& platform() { return platform_; }
 
  private:
+  static std::string withClock(const std::string& text) {
+    auto profile = nlohmann::ordered_json::parse(text);
+    nlohmann::ordered_json clock = {{"now", "2012-08-20 14:05:09"}, {"utc_offset_minutes", 120}};
+    if (profile.contains("clock")) clock.update(profile["clock"]);
+    profile["clock"] = clock;
+    return profile.dump();
+  }
+
   std::unique_ptr<sim::Machine> machine_;
   sim::HeadlessWindow window_;
   Platform platform_;

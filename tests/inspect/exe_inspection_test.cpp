@@ -219,7 +219,9 @@ TEST_F(ExeInspection, IconHas16And32PixelImagesIn16And256Colours) {
     const int id = entry[12] | entry[13] << 8;
     SCOPED_TRACE("icon " + std::to_string(id));
     // The image itself must say the same as the group's entry.
-    const auto icon = image().findResource("#3", "#" + std::to_string(id));
+    std::string name = "#";
+    name += std::to_string(id);
+    const auto icon = image().findResource("#3", name);
     ASSERT_TRUE(icon);
     const std::vector<std::uint8_t> bitmap(icon->data.begin(), icon->data.end());
     ASSERT_GE(bitmap.size(), 40u);

@@ -192,7 +192,8 @@ void checkWindowContract(const std::function<std::unique_ptr<WindowServices>()>&
     const std::unique_ptr<WindowServices> window = openWindow();
     std::string seen;
     for (const Step& step : row.steps) {
-      seen += (seen.empty() ? "" : " ") + outcome(*window, step);
+      if (!seen.empty()) seen += " ";
+      seen += outcome(*window, step);
     }
     CONTRACT_CHECK_EQ(checker, row.what, seen, row.expected);
   }

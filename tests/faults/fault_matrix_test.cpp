@@ -27,13 +27,13 @@
 #include "platform/sim/machine.h"
 #include "platform/sim/registry_store.h"
 #include "tests/faults/call_layer.h"
+#include "tests/osinfo/sim_platform.h"
 
 namespace ocx {
 namespace {
 
 using namespace frm_main;
 
-constexpr char kClock[] = R"({"now": "2012-08-20 14:05:09", "utc_offset_minutes": 120})";
 constexpr char kTypeLibKey[] = "HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}";
 constexpr char kBackupName[] = "MSCOMCTL.OCX_Backup_2012-08-20 14.05.09";
 
@@ -105,9 +105,8 @@ struct Harness {
   static std::unique_ptr<sim::Machine> makeMachine(const MachineCase& machineCase,
                                                    const nlohmann::ordered_json& faults) {
     nlohmann::ordered_json profile = nlohmann::ordered_json::parse(machineCase.profile);
-    profile["clock"] = nlohmann::ordered_json::parse(kClock);
     profile["faults"] = faults;
-    return sim::Machine::fromProfileText(profile.dump(), "fault_matrix.json");
+    return test::machineOf(profile.dump());
   }
 
   // The full repair: every option checked and enabled.

@@ -25,29 +25,22 @@ TEST(FrmMainLayout, IdentifiersNamesAndTabIndicesAreUnique) {
     EXPECT_TRUE(tabs.insert(e.tabIndex).second) << displayName(e);
     EXPECT_EQ(frm_main::findElement(displayName(e)), &e);
   }
-  EXPECT_EQ(elements.size(), 22u);
   EXPECT_EQ(*tabs.begin(), 0);
   EXPECT_EQ(*tabs.rbegin(), static_cast<int>(elements.size()) - 1);
   EXPECT_EQ(elements.front().id, frm_main::cmdGo) << "the initial focus goes to tab index 0";
 }
 
-TEST(FrmMainLayout, ElementsFitTheirContainerAndSiblingsDoNotOverlap) {
+// That each element fits its container is checked in pixels, at every
+// common DPI, where rounding could push one out.
+TEST(FrmMainLayout, ElementsSitInFramesAndSiblingsDoNotOverlap) {
   const WindowLayout& layout = frm_main::layout();
   for (const DesignedElement& e : layout.elements) {
     SCOPED_TRACE(displayName(e));
-    int width = layout.clientWidth;
-    int height = layout.clientHeight;
     if (e.container != kWindowItself) {
       const DesignedElement* frame = frm_main::findElement(e.container);
       ASSERT_NE(frame, nullptr);
       EXPECT_EQ(frame->kind, ElementKind::Frame);
-      width = frame->width;
-      height = frame->height;
     }
-    EXPECT_GE(e.left, 0);
-    EXPECT_GE(e.top, 0);
-    EXPECT_LE(e.left + e.width, width);
-    EXPECT_LE(e.top + e.height, height);
     for (const DesignedElement& other : layout.elements) {
       // Labels are drawn beneath the controls, and the design lets a few of
       // them reach a little into their neighbours (lblAdmin into cmdGo).

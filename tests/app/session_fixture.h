@@ -11,19 +11,17 @@
 #include "app/frm_main_ids.h"
 #include "app/sim/sim_session.h"
 #include "platform/error.h"
+#include "tests/osinfo/sim_platform.h"
 
 namespace ocx::testing {
 
-// Machine at a fixed local time, so that backup names are known.
-inline constexpr char kFixedClock[] = R"("clock": {"now": "2012-08-20 14:05:09", "utc_offset_minutes": 120})";
 inline constexpr char kBackupName[] = "MSCOMCTL.OCX_Backup_2012-08-20 14.05.09";
 inline constexpr char kInstalledPath[] = "C:\\Windows\\SysWOW64\\MSCOMCTL.OCX";
 inline constexpr char kTempCopyPath[] = "C:\\Users\\Administrator\\AppData\\Local\\Temp\\MSCOMCTL.OCX";
 
 // `members` are extra profile keys, written as JSON members without braces.
 inline std::unique_ptr<sim::Session> startSession(const std::string& members = "", bool start = true) {
-  const std::string profile = std::string("{") + kFixedClock + (members.empty() ? "" : ", " + members) + "}";
-  auto session = std::make_unique<sim::Session>(sim::Machine::fromProfileText(profile, "test.json"));
+  auto session = std::make_unique<sim::Session>(test::machineOf("{" + members + "}"));
   if (start) session->form().Start();
   return session;
 }

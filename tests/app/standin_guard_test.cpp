@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <set>
 #include <string>
 
@@ -17,6 +16,8 @@ namespace {
 
 using Module = testing::ModuleOnlyOs::Module;
 
+// Which calls reach the module and that a loaded one is released is the
+// export check's own test; here the module asked about and the answer.
 TEST(StandinGuard, RunsOnlyUnderWineAndOtherwiseSaysWhy) {
   const struct {
     const char* name;
@@ -25,7 +26,6 @@ TEST(StandinGuard, RunsOnlyUnderWineAndOtherwiseSaysWhy) {
     bool mayRun;
   } rows[] = {{"Wine", Module::Loads, {"wine_get_version"}, true},
               {"Windows", Module::Loads, {"NtQueryInformationProcess"}, false},
-              {"not loadable", Module::Missing, {}, false},
               {"lookup throws", Module::LookupThrows, {"wine_get_version"}, false}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -34,7 +34,6 @@ TEST(StandinGuard, RunsOnlyUnderWineAndOtherwiseSaysWhy) {
     EXPECT_EQ(StandinBuildMayRun(os, session->window()), row.mayRun);
     ASSERT_FALSE(os.calls.empty());
     EXPECT_EQ(os.calls.front(), "load ntdll.dll");
-    EXPECT_EQ(std::ranges::count(os.calls, "free"), row.ntdll == Module::Loads ? 1 : 0) << "a loaded ntdll is released";
     if (row.mayRun) {
       EXPECT_TRUE(session->window().messages().empty());
     } else {

@@ -7,6 +7,7 @@
 
 #include "fix/control_names.h"
 #include "fix/mod_bugfix.h"
+#include "tests/faults/call_layer.h"
 #include "tests/osinfo/sim_platform.h"
 
 namespace ocx {
@@ -16,41 +17,16 @@ using control_names::kTypeLib20Key;
 using control_names::kTypeLib21Key;
 using control_names::kTypeLibKey;
 
-// The simulated registry, noting the rights and view that keys are opened
-// with: for keys outside SOFTWARE both views are one, so only the call tells
-// them apart.
-class RecordingRegistry : public Registry {
- public:
-  explicit RecordingRegistry(Registry& inner) : inner_(inner) {}
-  RegStatus openKey(RootKey root, const std::string& subKey, std::uint32_t sam, RegView view, RegHandle& key) override {
-    std::ostringstream open;
-    open << subKey << " sam 0x" << std::hex << sam << (view == RegView::Wow64_64 ? " 64-bit view" : "");
-    opens.push_back(open.str());
-    return counted(inner_.openKey(root, subKey, sam, view, key));
-  }
-  RegStatus openSubKey(RegHandle parent, const std::string& subKey, std::uint32_t sam, RegHandle& key) override {
-    return counted(inner_.openSubKey(parent, subKey, sam, key));
-  }
-  RegStatus queryValueInfo(RegHandle key, const std::string& name, RegType& type, std::uint32_t& size) override {
-    return inner_.queryValueInfo(key, name, type, size);
-  }
-  RegStatus queryValue(RegHandle key, const std::string& name, RegType& type, std::span<std::uint8_t> buffer,
-                       std::uint32_t& size) override {
-    return inner_.queryValue(key, name, type, buffer, size);
-  }
-  RegStatus closeKey(RegHandle key) override { return --stillOpen, inner_.closeKey(key); }
-  std::string textFromAnsi(std::span<const std::uint8_t> data) override { return inner_.textFromAnsi(data); }
-  RegStatus deleteKeyTree(RegHandle parent, const std::string& child) override {
-    return inner_.deleteKeyTree(parent, child);
-  }
-
+// The keys opened from the root, with the rights and the view they asked for.
+std::vector<std::string> opens(const test::CallLayer& layer) {
   std::vector<std::string> opens;
-  int stillOpen = 0;
-
- private:
-  RegStatus counted(RegStatus status) { return stillOpen += status == 0, status; }
-  Registry& inner_;
-};
+  for (const test::Call& call : layer.calls()) {
+    std::ostringstream open;
+    open << call.path << " sam 0x" << std::hex << call.sam << (call.view == RegView::Wow64_64 ? " 64-bit view" : "");
+    if (call.op == "reg_open") opens.push_back(open.str());
+  }
+  return opens;
+}
 
 std::string profileWith(const std::string& before, const std::string& keys) {
   return "{" + before + R"("registry": "REGEDIT4\r\n\r\n)" + keys + "\"}";
@@ -76,15 +52,15 @@ TEST(TypeLibExists, OpensTheVersionKeyForReadingInThe64BitViewOn64BitWindows) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     test::SimPlatform sim(row.profile);
-    RecordingRegistry registry(sim.machine().registry());
+    test::CallLayer registry(sim.machine(), sim.window());
     Platform platform = sim.over(registry);
     modBugfix fix(platform);
     EXPECT_EQ(fix.TypeLib20Exists(), row.has20);
     EXPECT_EQ(fix.TypeLib21Exists(), row.has21);
-    const std::string sam = " sam 0x19";
-    EXPECT_EQ(registry.opens,
-              (std::vector<std::string>{kTypeLib20Key + sam + row.view, kTypeLib21Key + sam + row.view}));
-    EXPECT_EQ(registry.stillOpen, 0);
+    const std::string hcr = "HKEY_CLASSES_ROOT\\", sam = " sam 0x19";
+    EXPECT_EQ(opens(registry),
+              (std::vector<std::string>{hcr + kTypeLib20Key + sam + row.view, hcr + kTypeLib21Key + sam + row.view}));
+    EXPECT_EQ(registry.openKeys(), 0u);
   }
 }
 
@@ -107,11 +83,13 @@ TEST(DeleteRegistryKey, RemovesTheChildWithItsSubtreeBelowTheParent) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     test::SimPlatform sim(profileWith(row.before, keys));
-    RecordingRegistry registry(sim.machine().registry());
+    test::CallLayer registry(sim.machine(), sim.window());
     Platform platform = sim.over(registry);
     modBugfix(platform).DeleteRegistryKey(row.keyPath, RootKey::ClassesRoot);
-    EXPECT_EQ(registry.opens, std::vector<std::string>{row.parent + " sam 0xf003f"});
-    EXPECT_EQ(registry.stillOpen, 0);
+    EXPECT_EQ(
+        opens(registry),
+        std::vector<std::string>{"HKEY_CLASSES_ROOT" + (row.parent.empty() ? "" : "\\" + row.parent) + " sam 0xf003f"});
+    EXPECT_EQ(registry.openKeys(), 0u);
     auto exists = [&](const std::string& key) {
       RegKey open;
       return open.open(sim.machine().registry(), RootKey::ClassesRoot, key, reg_access::kReadValues,

@@ -21,12 +21,21 @@ inline std::string regText(const std::vector<std::string>& lines) {
   return text;
 }
 
+// A machine from `profile`, JSON overriding keys of the default machine; the
+// clock stands at 2012-08-20 14:05:09, UTC+2, unless the profile says otherwise,
+// so that backup names are known.
+inline std::unique_ptr<sim::Machine> machineOf(const std::string& profile) {
+  auto json = nlohmann::ordered_json::parse(profile);
+  nlohmann::ordered_json clock = {{"now", "2012-08-20 14:05:09"}, {"utc_offset_minutes", 120}};
+  if (json.contains("clock")) clock.update(json["clock"]);
+  json["clock"] = clock;
+  return sim::Machine::fromProfileText(json.dump(), "test-profile.json");
+}
+
 class SimPlatform {
  public:
-  // `profile` is JSON overriding keys of the default machine; the clock
-  // stands at 2012-08-20 14:05:09, UTC+2, unless the profile says otherwise.
   explicit SimPlatform(const std::string& profile = "{}")
-      : machine_(sim::Machine::fromProfileText(withClock(profile), "test-profile.json")),
+      : machine_(machineOf(profile)),
         window_(frm_main::layout(), machine_.get()),
         platform_(over(machine_->registry())) {}
 
@@ -41,14 +50,6 @@ class SimPlatform {
   Platform& platform() { return platform_; }
 
  private:
-  static std::string withClock(const std::string& text) {
-    auto profile = nlohmann::ordered_json::parse(text);
-    nlohmann::ordered_json clock = {{"now", "2012-08-20 14:05:09"}, {"utc_offset_minutes", 120}};
-    if (profile.contains("clock")) clock.update(profile["clock"]);
-    profile["clock"] = clock;
-    return profile.dump();
-  }
-
   std::unique_ptr<sim::Machine> machine_;
   sim::HeadlessWindow window_;
   Platform platform_;

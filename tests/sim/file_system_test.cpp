@@ -177,7 +177,6 @@ TEST(FileSystem, OverwriteFromOutsideChangesOnlyAWritableFile) {
     bool changes;
   } cases[] = {
       {"..\\..\\..\\Windows\\SysWOW64\\MSCOMCTL.OCX", true},  // from C:\Users\Administrator\Desktop
-      {"C:\\Windows\\SysWOW64\\Nope.ocx", false},
       {"C:\\Data\\ReadOnly.txt", false},
       {"C:\\Data\\Locked.ocx", false},
       {"C:\\Data\\Sub", false},

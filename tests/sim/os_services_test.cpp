@@ -45,22 +45,20 @@ TEST(OsFacts, VersionRecordInItsPlainAndExtendedForms) {
   }
 }
 
-TEST(OsFacts, Wow64QueryPresentAbsentOrFailing) {
-  // bits, wow64_query: whether the procedure is found, the call succeeds, and its answer.
-  for (const auto& [bits, query, found, succeeds, wow64] : {std::tuple{64, "present", true, true, true},
-                                                            {32, "present", true, true, false},
-                                                            {64, "absent", false, false, false},
-                                                            {64, "fails", true, false, false}}) {
-    SCOPED_TRACE(query + std::to_string(bits));
-    auto machine = machineFrom(nlohmann::json{{"os", {{"bits", bits}, {"wow64_query", query}}}}.dump());
+// A present query's answer is the OS information tests'; an absent or
+// failing one looks the same from there, so the difference is checked here.
+TEST(OsFacts, Wow64QueryAbsentOrFailingLeavesTheAnswerAlone) {
+  for (const auto& [query, found] : {std::pair{"absent", false}, {"fails", true}}) {
+    SCOPED_TRACE(query);
+    auto machine = machineFrom(nlohmann::json{{"os", {{"wow64_query", query}}}}.dump());
     OsFacts& os = machine->os();
     const ModuleHandle kernel = os.loadLibrary("KERNEL32.DLL");
     ASSERT_NE(kernel, 0u);
     EXPECT_EQ(os.hasProcAddress(kernel, "IsWow64Process"), found);
     os.freeLibrary(kernel);
-    bool answer = !wow64;
-    EXPECT_EQ(os.isWow64Process(answer), succeeds);
-    EXPECT_EQ(answer, succeeds ? wow64 : !wow64);
+    bool answer = true;
+    EXPECT_FALSE(os.isWow64Process(answer));
+    EXPECT_TRUE(answer);
   }
 }
 

@@ -40,6 +40,15 @@ from wine_machine import (ARCHES, MACHINES, NEW_VERSION, OLD_VERSION, SKIP, TYPE
                           run, system_folder)
 
 
+class TestEnv(Env):
+    """The machines' folders and build, and the simulator that names the
+    product from the facts a prefix reports."""
+
+    def __init__(self, work: Path, win32_build: Path, sim: str | None):
+        super().__init__(work, win32_build)
+        self.sim = sim
+
+
 def check_equal(actual, expected, what: str) -> None:
     if actual != expected:
         raise Failure(f"{what}:\n  expected {expected!r}\n  actual   {actual!r}")
@@ -603,8 +612,7 @@ def main() -> int:
     parser.add_argument("--source-dir", required=True)
     parser.add_argument("--sim", help="ocxmedic-sim, to name the product from the reported facts")
     args = parser.parse_args()
-    env = Env(Path(args.work), Path(args.win32_build))
-    env.sim = args.sim
+    env = TestEnv(Path(args.work), Path(args.win32_build), args.sim)
     if args.arch is None and args.step != "contact-sheet":
         parser.error(f"{args.step} needs --arch")
 

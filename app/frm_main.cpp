@@ -13,6 +13,7 @@ void frmMain::Start() {
 }
 
 void frmMain::Form_Load() {
+  const RunningHandler running(*this);
   WindowServices& window = platform_.window;
   passOver([&] {
     const ProgramVersion version = window.programVersion();
@@ -34,6 +35,9 @@ void frmMain::cmdExit_Click() {
 }
 
 void frmMain::Form_Unload() {
+  if (handlerRunning()) {
+    return;
+  }
   ExitApp();
 }
 

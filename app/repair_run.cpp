@@ -16,8 +16,40 @@
 #include "platform/pass_over.h"
 
 namespace ocx {
+namespace {
+
+// From the first change to the last, a log-off or shut-down that asks is
+// refused: it would end the program between two steps. One that does not
+// ask (a forced shut-down, TerminateProcess) cannot be refused, and leaves
+// what the last finished step left:
+// - key 2.0 deleted, the control untouched: as broken as before, and a new
+//   run finds the control to replace;
+// - the old control unregistered, or renamed to its backup name with no
+//   control in its place: the backup and the temporary copy hold both
+//   versions, and the status lines name the step;
+// - the new control copied: it is on the disk, flushed before it is
+//   registered, and the temporary copy is only deleted after that;
+// - any registration: regsvr32 runs on in its own process and finishes.
+// Nothing of ours runs at the end of a session that could leave more half
+// done than that.
+class SessionEndBlock {
+ public:
+  explicit SessionEndBlock(WindowServices& window) : window_(window) {
+    window_.blockSessionEnd(texts::kSessionEndBlocked);
+  }
+  ~SessionEndBlock() { window_.allowSessionEnd(); }
+  SessionEndBlock(const SessionEndBlock&) = delete;
+  SessionEndBlock& operator=(const SessionEndBlock&) = delete;
+
+ private:
+  WindowServices& window_;
+};
+
+}  // namespace
+
 void frmMain::cmdGo_Click() {
   using namespace frm_main;
+  const RunningHandler running(*this);
   WindowServices& window = platform_.window;
   try {
     const int kill = window.value(chkKillRegPath);
@@ -29,60 +61,7 @@ void frmMain::cmdGo_Click() {
       window.messageBox(texts::kNoOptionText, texts::kNoOptionTitle, MessageIcon::Exclamation);
       return;
     }
-
-    const std::string installed = bugfix_.InstalledControlPath();
-    const std::string newControl = bugfix_.NewControlPath();
-    const std::string backupName = BackupName(platform_.clock.localNow());
-    const std::string backupPath = BackupPath(installed, backupName);
-
-    // Every condition is evaluated, as the checks are cheap and the order in
-    // which they are asked is observable (each makes its own OS probe).
-    const auto selected = [&](ElementId box) {
-      const bool checked = window.value(box) == check_value::kChecked;
-      const bool enabled = window.enabled(box);
-      return checked && enabled;
-    };
-
-    bool run = selected(chkKillRegPath);
-    const bool has21 = bugfix_.TypeLib21Exists();
-    const bool has20 = bugfix_.TypeLib20Exists();
-    if (run && has21 && has20) {
-      window.appendLine(lstStatus, texts::kStatusDeleteKey);
-      bugfix_.DeleteRegistryKey(control_names::kTypeLib20Key, RootKey::ClassesRoot);
-    }
-
-    run = selected(chkReplaceControl);
-    const bool newExists = bugfix_.FileExists(newControl);
-    const bool installedExists = bugfix_.FileExists(installed);
-    if (run && newExists && installedExists) {
-      // Checked before anything is touched: a copy that fails the check
-      // leaves the installed control in place and registered. Held from
-      // here, it cannot change before it is copied.
-      std::unique_ptr<HeldFile> carried = bugfix_.HoldCarriedControl(newControl);
-      window.appendLine(lstStatus, texts::kStatusUnregister);
-      bugfix_.RegisterControl(installed, true, true);
-      window.appendLine(lstStatus, std::string(texts::kStatusRenamePrefix) + backupName + texts::kStatusEllipsis);
-      platform_.files.renameFile(installed, backupPath);
-      window.appendLine(lstStatus, texts::kStatusCopy);
-      carried->copyTo(installed);
-      // Only without our handle can the copy be deleted.
-      carried.reset();
-      try {
-        platform_.files.deleteFile(newControl);
-      } catch (const PlatformError&) {
-        // The temporary copy may stay; the control is in place.
-      }
-      window.appendLine(lstStatus, texts::kStatusRegisterNew);
-      bugfix_.RegisterControl(installed, false, true);
-    }
-
-    if (selected(chkReRegisterControl)) {
-      window.appendLine(lstStatus, texts::kStatusUnregister);
-      bugfix_.RegisterControl(installed, true, true);
-      window.appendLine(lstStatus, texts::kStatusRegister);
-      bugfix_.RegisterControl(installed, false, true);
-    }
-
+    RepairSteps(BackupName(platform_.clock.localNow()));
     window.messageBox(texts::kDoneText, texts::kDoneTitle, MessageIcon::Information);
     ExitApp();
   } catch (const PlatformError& error) {
@@ -91,6 +70,63 @@ void frmMain::cmdGo_Click() {
     ReportFailure(failureNumber(error), texts::kNotEnoughMemory);
   } catch (const std::exception& error) {
     ReportFailure(failureNumber(error), error.what());
+  }
+}
+
+void frmMain::RepairSteps(const std::string& backupName) {
+  using namespace frm_main;
+  WindowServices& window = platform_.window;
+  const std::string installed = bugfix_.InstalledControlPath();
+  const std::string newControl = bugfix_.NewControlPath();
+  const std::string backupPath = BackupPath(installed, backupName);
+  const SessionEndBlock block(window);
+
+  // Every condition is evaluated, as the checks are cheap and the order in
+  // which they are asked is observable (each makes its own OS probe).
+  const auto selected = [&](ElementId box) {
+    const bool checked = window.value(box) == check_value::kChecked;
+    const bool enabled = window.enabled(box);
+    return checked && enabled;
+  };
+
+  bool run = selected(chkKillRegPath);
+  const bool has21 = bugfix_.TypeLib21Exists();
+  const bool has20 = bugfix_.TypeLib20Exists();
+  if (run && has21 && has20) {
+    window.appendLine(lstStatus, texts::kStatusDeleteKey);
+    bugfix_.DeleteRegistryKey(control_names::kTypeLib20Key, RootKey::ClassesRoot);
+  }
+
+  run = selected(chkReplaceControl);
+  const bool newExists = bugfix_.FileExists(newControl);
+  const bool installedExists = bugfix_.FileExists(installed);
+  if (run && newExists && installedExists) {
+    // Checked before anything is touched: a copy that fails the check
+    // leaves the installed control in place and registered. Held from
+    // here, it cannot change before it is copied.
+    std::unique_ptr<HeldFile> carried = bugfix_.HoldCarriedControl(newControl);
+    window.appendLine(lstStatus, texts::kStatusUnregister);
+    bugfix_.RegisterControl(installed, true, true);
+    window.appendLine(lstStatus, std::string(texts::kStatusRenamePrefix) + backupName + texts::kStatusEllipsis);
+    platform_.files.renameFile(installed, backupPath);
+    window.appendLine(lstStatus, texts::kStatusCopy);
+    carried->copyTo(installed);
+    // Only without our handle can the copy be deleted.
+    carried.reset();
+    try {
+      platform_.files.deleteFile(newControl);
+    } catch (const PlatformError&) {
+      // The temporary copy may stay; the control is in place.
+    }
+    window.appendLine(lstStatus, texts::kStatusRegisterNew);
+    bugfix_.RegisterControl(installed, false, true);
+  }
+
+  if (selected(chkReRegisterControl)) {
+    window.appendLine(lstStatus, texts::kStatusUnregister);
+    bugfix_.RegisterControl(installed, true, true);
+    window.appendLine(lstStatus, texts::kStatusRegister);
+    bugfix_.RegisterControl(installed, false, true);
   }
 }
 

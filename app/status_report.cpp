@@ -51,6 +51,7 @@ std::string frmMain::StatusReport() {
 }
 
 void frmMain::cmdStatus_Click() {
+  const RunningHandler running(*this);
   WindowServices& window = platform_.window;
   const std::string report = StatusReport();
   passOver([&] { window.clearClipboard(); });

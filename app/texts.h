@@ -63,6 +63,9 @@ inline constexpr char kFailureText[] = "Es ist ein Fehler aufgetreten!";
 inline constexpr char kFailureTitle[] = "Abbruch";
 inline constexpr char kFailureLinePrefix[] = "Es ist ein Fehler aufgetreten: ";
 inline constexpr char kAbortLine[] = "Abbruch!";
+// What the log-off screen shows beside the program while a repair runs.
+inline constexpr char kSessionEndBlocked[] =
+    "Ocxmedic repariert gerade MSCOMCTL.OCX. Bitte warten Sie, bis die Reparatur beendet ist.";
 // The description of a failure for lack of memory, which cannot be asked of
 // the system at that moment.
 inline constexpr char kNotEnoughMemory[] = "Nicht genügend Speicher";

@@ -29,8 +29,9 @@ class HeldFile {
   // The whole content, read through the held handle when it was opened.
   [[nodiscard]] virtual const std::vector<std::uint8_t>& bytes() const = 0;
 
-  // Writes exactly bytes() over `to`, replacing a file that is there; fails
-  // where copyFile from the held file to `to` would.
+  // Writes exactly bytes() over `to`, replacing a file that is there, and
+  // returns only once the copy is on the disk, not just in the system's
+  // cache; fails where copyFile from the held file to `to` would.
   virtual void copyTo(const std::string& to) = 0;
 };
 

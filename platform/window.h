@@ -150,6 +150,14 @@ class WindowServices {
 
   virtual void show() = 0;
 
+  // While a change to the machine is under way that must not be cut short:
+  // a log-off or shut-down that asks is refused, and where the system shows
+  // why (Vista and later), it shows `reason`. Blocking again replaces the
+  // reason; allowing without a block does nothing. Neither fails: a system
+  // that cannot show a reason still gets the refusal.
+  virtual void blockSessionEnd(const std::string& reason) = 0;
+  virtual void allowSessionEnd() = 0;
+
   // Unloads every loaded window; then endProgram ends the program at once.
   virtual void unloadAll() = 0;
   virtual void endProgram() = 0;

@@ -163,6 +163,16 @@ void HeadlessWindow::show() {
   }
 }
 
+// A log-off has no window operation of its own to fail: nothing is asked of
+// the hook.
+void HeadlessWindow::blockSessionEnd(const std::string& reason) {
+  sessionEndBlock_ = reason;
+}
+
+void HeadlessWindow::allowSessionEnd() {
+  sessionEndBlock_.reset();
+}
+
 void HeadlessWindow::unloadAll() {
   before("unloadAll");
   unloaded_ = true;

@@ -46,6 +46,8 @@ class HeadlessWindow final : public WindowServices {
   void setClipboardText(const std::string& text) override;
   ProgramVersion programVersion() override;
   void show() override;
+  void blockSessionEnd(const std::string& reason) override;
+  void allowSessionEnd() override;
   void unloadAll() override;
   void endProgram() override;
 
@@ -62,6 +64,8 @@ class HeadlessWindow final : public WindowServices {
   [[nodiscard]] bool unloaded() const { return unloaded_; }
   [[nodiscard]] bool endRequested() const { return endRequested_; }
   [[nodiscard]] int pendingEventRuns() const { return pendingEventRuns_; }
+  // The reason a log-off is refused with now; none while it may go on.
+  [[nodiscard]] const std::optional<std::string>& sessionEndBlock() const { return sessionEndBlock_; }
   [[nodiscard]] const std::vector<RecordedMessage>& messages() const { return messages_; }
   [[nodiscard]] const std::optional<std::string>& clipboard() const { return clipboard_; }
   [[nodiscard]] const std::vector<std::string>& lines(ElementId id) const;
@@ -95,6 +99,7 @@ class HeadlessWindow final : public WindowServices {
   std::optional<ElementId> focus_;
   std::vector<RecordedMessage> messages_;
   std::optional<std::string> clipboard_;
+  std::optional<std::string> sessionEndBlock_;
 };
 
 }  // namespace ocx::sim

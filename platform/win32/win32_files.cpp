@@ -23,15 +23,45 @@ std::vector<std::uint8_t> readToEnd(HANDLE file) {
   }
 }
 
+enum class Flush { Cached, ToDisk };
+
+void writeFile(const std::string& path, std::span<const std::uint8_t> bytes, Flush flush) {
+  const std::string ansiPath = toAnsi(path);
+  ScopedKernelHandle file(
+      CreateFileA(ansiPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    throwLastError();
+  }
+  // What was written in part is no file of ours.
+  const auto discard = [&](DWORD error) {
+    file.reset();
+    DeleteFileA(ansiPath.c_str());
+    throwError(error);
+  };
+  constexpr std::size_t kChunk = 1 << 20;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min(kChunk, bytes.size() - done));
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr);
+    if (!ok || written == 0) {
+      discard(ok ? ERROR_WRITE_FAULT : GetLastError());
+    }
+    done += written;
+  }
+  if (flush == Flush::ToDisk && !FlushFileBuffers(file.get())) {
+    discard(GetLastError());
+  }
+}
+
 // Without FILE_SHARE_WRITE and FILE_SHARE_DELETE nobody can open the file to
 // change, rename or delete it while the handle is open, and the open itself
 // fails while someone has the file open for writing. The copy writes what
 // was read through the handle, not whatever the path names by then.
 class Win32HeldFile final : public HeldFile {
  public:
-  Win32HeldFile(FileSystem& files, const std::string& path)
-      : files_(files),
-        file_(CreateFileA(toAnsi(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  explicit Win32HeldFile(const std::string& path)
+      : file_(CreateFileA(toAnsi(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr)) {
     if (!file_) {
       throwLastError();
@@ -40,10 +70,9 @@ class Win32HeldFile final : public HeldFile {
   }
 
   const std::vector<std::uint8_t>& bytes() const override { return bytes_; }
-  void copyTo(const std::string& to) override { files_.writeNewFile(to, bytes_); }
+  void copyTo(const std::string& to) override { writeFile(to, bytes_, Flush::ToDisk); }
 
  private:
-  FileSystem& files_;
   ScopedKernelHandle file_;
   std::vector<std::uint8_t> bytes_;
 };
@@ -86,26 +115,7 @@ void Win32FileSystem::copyFile(const std::string& from, const std::string& to) {
 }
 
 void Win32FileSystem::writeNewFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-  const std::string ansiPath = toAnsi(path);
-  ScopedKernelHandle file(
-      CreateFileA(ansiPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
-    throwLastError();
-  }
-  constexpr std::size_t kChunk = 1 << 20;
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const DWORD chunk = static_cast<DWORD>(std::min(kChunk, bytes.size() - done));
-    DWORD written = 0;
-    const BOOL ok = WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr);
-    if (!ok || written == 0) {
-      const DWORD error = ok ? ERROR_WRITE_FAULT : GetLastError();
-      file.reset();
-      DeleteFileA(ansiPath.c_str());
-      throwError(error);
-    }
-    done += written;
-  }
+  writeFile(path, bytes, Flush::Cached);
 }
 
 std::uint64_t Win32FileSystem::fileLength(const std::string& path) {
@@ -117,7 +127,7 @@ std::uint64_t Win32FileSystem::fileLength(const std::string& path) {
 }
 
 std::unique_ptr<HeldFile> Win32FileSystem::holdFile(const std::string& path) {
-  return std::make_unique<Win32HeldFile>(*this, path);
+  return std::make_unique<Win32HeldFile>(path);
 }
 
 }  // namespace ocx::win32

@@ -168,15 +168,21 @@ class SystemLibrary {
   ScopedModule module_;
 };
 
-// A function of kernel32 that older Windows may lack, nullptr there. kernel32
-// is loaded in every process, so this needs no library handle of its own.
+// A function of a system library that every process of ours has loaded
+// (kernel32, user32) and that older Windows may lack: nullptr there. Such a
+// library needs no handle of its own.
 template <typename Function>
-[[nodiscard]] Function kernel32Function(const char* name) noexcept {
-  const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-  if (kernel32 == nullptr) {
+[[nodiscard]] Function loadedLibraryFunction(const wchar_t* library, const char* name) noexcept {
+  const HMODULE module = GetModuleHandleW(library);
+  if (module == nullptr) {
     return nullptr;
   }
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(kernel32, name)));
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+template <typename Function>
+[[nodiscard]] Function kernel32Function(const char* name) noexcept {
+  return loadedLibraryFunction<Function>(L"kernel32.dll", name);
 }
 
 }  // namespace ocx::win32

@@ -117,12 +117,19 @@ void Win32Window::createWindow(int iconId) {
     throwLastError();
   }
 
+  RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  RECT border{0, 0, 0, 0};
+  AdjustWindowRectEx(&border, kWindowStyle, FALSE, WS_EX_CONTROLPARENT);
+  // On a small screen, or at a large DPI, the window shrinks until all of
+  // it, buttons and caption included, lies in the work area.
+  dpi_ = layoutDpi(layout_, dpi_, {border.right - border.left, border.bottom - border.top},
+                   {work.right - work.left, work.bottom - work.top});
+
   RECT frame{0, 0, twipsToPixels(layout_.clientWidth, dpi_), twipsToPixels(layout_.clientHeight, dpi_)};
   AdjustWindowRectEx(&frame, kWindowStyle, FALSE, WS_EX_CONTROLPARENT);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
-  RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   const int left = work.left + std::max(0, static_cast<int>(work.right - work.left - width) / 2);
   const int top = work.top + std::max(0, static_cast<int>(work.bottom - work.top - height) / 2);
 
@@ -247,10 +254,16 @@ LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       if (closeHandler_) {
         runHandler(closeHandler_);
-      }
-      if (hwnd_ != nullptr) {
+      } else if (hwnd_ != nullptr) {
         DestroyWindow(hwnd_);
       }
+      return 0;
+    case WM_QUERYENDSESSION:
+      return sessionEndBlocked_ ? FALSE : TRUE;
+    case WM_ENDSESSION:
+      // After a forced log-off or shut-down the process ends when this
+      // returns, whatever it answers. Nothing is started here that could be
+      // cut off half way: what is done stays done, as after a power cut.
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
@@ -527,6 +540,26 @@ void Win32Window::show() {
   UpdateWindow(hwnd_);
   SetForegroundWindow(hwnd_);
   focusFirstElement();
+}
+
+void Win32Window::blockSessionEnd(const std::string& reason) {
+  sessionEndBlocked_ = true;
+  // Vista and later list the programs that refuse, with their reasons; XP
+  // only knows the refusal.
+  using CreateReasonFn = BOOL(WINAPI*)(HWND, LPCWSTR);
+  const auto create = loadedLibraryFunction<CreateReasonFn>(L"user32.dll", "ShutdownBlockReasonCreate");
+  if (create != nullptr && hwnd_ != nullptr) {
+    create(hwnd_, widen(reason).c_str());
+  }
+}
+
+void Win32Window::allowSessionEnd() {
+  sessionEndBlocked_ = false;
+  using DestroyReasonFn = BOOL(WINAPI*)(HWND);
+  const auto destroy = loadedLibraryFunction<DestroyReasonFn>(L"user32.dll", "ShutdownBlockReasonDestroy");
+  if (destroy != nullptr && hwnd_ != nullptr) {
+    destroy(hwnd_);
+  }
 }
 
 void Win32Window::unloadAll() {

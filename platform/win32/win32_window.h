@@ -26,7 +26,10 @@ class Win32Window final : public WindowServices {
   // What a click on the button or check box `id` runs, after a check box
   // has taken its new state.
   void onClick(ElementId id, std::function<void()> handler);
-  // What the close box runs; the window is unloaded after it.
+  // What a close of the window runs, however it comes (the close box,
+  // Alt+F4, the task bar, another program's WM_CLOSE). The handler unloads
+  // the window itself, or leaves it as it is to drop the close; without a
+  // handler the window is unloaded at once.
   void onClose(std::function<void()> handler);
   // The button that Esc clicks.
   void setCancelButton(ElementId id) { cancelButton_ = id; }
@@ -56,6 +59,8 @@ class Win32Window final : public WindowServices {
   void setClipboardText(const std::string& text) override;
   ProgramVersion programVersion() override;
   void show() override;
+  void blockSessionEnd(const std::string& reason) override;
+  void allowSessionEnd() override;
   void unloadAll() override;
   [[noreturn]] void endProgram() override;
 
@@ -97,6 +102,7 @@ class Win32Window final : public WindowServices {
   ElementId cancelButton_ = kWindowItself;
   HWND lastFocus_ = nullptr;
   bool waitCursor_ = false;
+  bool sessionEndBlocked_ = false;
 };
 
 }  // namespace ocx::win32

@@ -51,6 +51,21 @@ PixelRect elementRect(const WindowLayout& layout, const DesignedElement& element
           twipsToPixels(origin.top + element.height, dpi) - top};
 }
 
+int layoutDpi(const WindowLayout& layout, int systemDpi, PixelSize frame, PixelSize workArea) {
+  const auto fits = [&](int dpi) {
+    return twipsToPixels(layout.clientWidth, dpi) + frame.width <= workArea.width &&
+           twipsToPixels(layout.clientHeight, dpi) + frame.height <= workArea.height;
+  };
+  constexpr int kDesignDpi = 96;
+  const int floor = fits(kDesignDpi) ? std::min(systemDpi, kDesignDpi) : kSmallestLayoutDpi;
+  for (int dpi = systemDpi; dpi > floor; --dpi) {
+    if (fits(dpi)) {
+      return dpi;
+    }
+  }
+  return std::min(systemDpi, floor);
+}
+
 int fontHeight(double points, int dpi) {
   return -static_cast<int>(std::lround(points * dpi / 72.0));
 }

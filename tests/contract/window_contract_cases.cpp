@@ -46,7 +46,9 @@ enum class Call {
   Append,
   Count,
   Line,
-  Version
+  Version,
+  BlockSessionEnd,
+  AllowSessionEnd
 };
 
 struct Step {
@@ -84,6 +86,10 @@ std::string outcome(WindowServices& w, const Step& s) {
       return outcomeOf([&] { return w.lineCount(s.id); });
     case Call::Line:
       return outcomeOf([&] { return w.line(s.id, s.number); });
+    case Call::BlockSessionEnd:
+      return outcomeOf([&] { w.blockSessionEnd(s.text); });
+    case Call::AllowSessionEnd:
+      return outcomeOf([&] { w.allowSessionEnd(); });
     case Call::Version:
       return outcomeOf([&] {
         const ProgramVersion version = w.programVersion();
@@ -176,6 +182,17 @@ const WindowCase kCases[] = {
      "done error 87 error 87"},
     {"a label takes no lines", {{Call::Append, kLabel, 0, "x"}}, "error 1400"},
     {"a check box has no lines", {{Call::Count, kBox}}, "error 1400"},
+
+    // A log-off refused and allowed again: never a failure, hidden or shown,
+    // twice or without a block.
+    {"a log-off is refused and allowed, in any order",
+     {{Call::AllowSessionEnd},
+      {Call::BlockSessionEnd, kWindowItself, 0, "Bitte warten Sie."},
+      {Call::Show},
+      {Call::BlockSessionEnd, kWindowItself, 0, "Reparatur läuft"},
+      {Call::AllowSessionEnd},
+      {Call::AllowSessionEnd}},
+     "done done done done done done"},
 
     // The program's version, from its version record.
     {"the program's version", {{Call::Version}}, "\"" OCXMEDIC_VERSION_SHORT "\""},

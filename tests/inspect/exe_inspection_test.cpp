@@ -113,7 +113,7 @@ TEST_F(ExeInspection, ImportsOnlyWhatWindowsXpSp3HasFromSafeDlls) {
       {"kernel32.dll", {
           "CloseHandle", "CopyFileA", "CreateFileA", "CreateProcessW", "CreateSemaphoreW", "DeleteCriticalSection",
           "DeleteFileA", "EnterCriticalSection", "ExitProcess", "FileTimeToLocalFileTime", "FindClose",
-          "FindFirstFileA", "FindResourceA", "FormatMessageW", "FreeLibrary", "GetCurrentProcess",
+          "FindFirstFileA", "FindResourceA", "FlushFileBuffers", "FormatMessageW", "FreeLibrary", "GetCurrentProcess",
           "GetCurrentThreadId", "GetFileAttributesExA", "GetLastError", "GetLocalTime", "GetModuleFileNameW",
           "GetModuleHandleA", "GetModuleHandleW", "GetProcAddress", "GetStartupInfoA", "GetSystemDefaultLangID",
           "GetSystemDirectoryW", "GetTempPathA", "GetTickCount", "GetVersionExA", "GlobalAlloc", "GlobalFree",

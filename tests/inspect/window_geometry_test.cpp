@@ -45,11 +45,11 @@ TEST(ElementRect, PlacesFrameMembersRelativeToTheirFrame) {
   EXPECT_EQ(elementRect(layout, *go, 96), (PixelRect{547, 411, 150, 32}));
 }
 
-// Every element stays inside the client area and inside its frame at the
-// usual DPI settings; rounding must not push one out by a pixel.
-TEST(ElementRect, KeepsEveryElementInsideItsContainerAtCommonDpi) {
+// Every element stays inside the client area and inside its frame at every
+// scale a screen can ask for; rounding must not push one out by a pixel.
+TEST(ElementRect, KeepsEveryElementInsideItsContainerAtEveryLayoutDpi) {
   const WindowLayout& layout = frm_main::layout();
-  for (const int dpi : {96, 120, 144, 192}) {
+  for (int dpi = kSmallestLayoutDpi; dpi <= 192; ++dpi) {
     const PixelRect client{0, 0, twipsToPixels(layout.clientWidth, dpi), twipsToPixels(layout.clientHeight, dpi)};
     for (const DesignedElement& element : layout.elements) {
       SCOPED_TRACE(displayName(element) + " at " + std::to_string(dpi) + " dpi");
@@ -67,6 +67,30 @@ TEST(ElementRect, KeepsEveryElementInsideItsContainerAtCommonDpi) {
       EXPECT_LE(rect.left + rect.width, outer.left + outer.width);
       EXPECT_LE(rect.top + rect.height, outer.top + outer.height);
     }
+  }
+}
+
+// The window, 713 x 662 client pixels at 96 dpi, with a frame of 6 x 29.
+TEST(LayoutDpi, ShrinksTheWindowToTheWorkAreaButNotBelow96WhileThatFits) {
+  const struct {
+    const char* screen;
+    int systemDpi;
+    PixelSize workArea;
+    int dpi;
+  } rows[] = {
+      {"fits at the system's dpi", 120, {1280, 984}, 120},
+      {"1366 x 768 at 125 %, task bar below", 120, {1366, 728}, 101},
+      {"1366 x 768 at 150 %", 144, {1366, 768}, 107},
+      {"1920 x 1080 at 200 %", 192, {1920, 1040}, 146},
+      {"room for the 96-dpi window only", 120, {719, 691}, 96},
+      {"a pixel too narrow for that", 120, {718, 691}, 95},
+      {"1024 x 600, smaller than the 96-dpi window", 96, {1024, 600}, 82},
+      {"too small for any legible scale", 96, {640, 400}, kSmallestLayoutDpi},
+      {"a system dpi below 96 stays", 72, {1920, 1080}, 72},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.screen);
+    EXPECT_EQ(layoutDpi(frm_main::layout(), row.systemDpi, {6, 29}, row.workArea), row.dpi);
   }
 }
 

@@ -111,8 +111,9 @@ def check_message(box: dict, texts: dict[str, str], kind: str, icon: str) -> Non
 
 
 def check_layout(dump: dict) -> None:
-    """Every control where the design puts it, scaled from twips to this DPI."""
-    dpi = dump["dpi"]
+    """Every control where the design puts it, scaled from twips to the DPI
+    the window is laid out at."""
+    dpi = dump["layout_dpi"]
 
     def px(twips: int) -> int:
         return round(twips * dpi / 1440)
@@ -138,7 +139,7 @@ def check_layout(dump: dict) -> None:
 
 def check_texts_fit(dump: dict) -> None:
     """Every caption complete inside its control, measured in its font."""
-    scale = dump["dpi"] / 96
+    scale = dump["layout_dpi"] / 96
     # Room that the control itself takes from its text: the box of a check
     # box, the border of a button, the line of a frame on both sides.
     reserve = {"checkbox": 20 * scale, "button": 8 * scale, "frame": 16 * scale, "label": 0}
@@ -225,20 +226,15 @@ def scenario_survey(s: Session, texts: dict[str, str], settings: bool = False) -
     if settings:
         # The window outgrows 1024x768 at this size; the desktop grows too.
         s.import_registry(
-            "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"
-            f"\"LogPixels\"=dword:{dpi:08x}\r\n\r\n"
-            "[HKEY_CURRENT_CONFIG\\Software\\Fonts]\r\n"
-            f"\"LogPixels\"=dword:{dpi:08x}\r\n\r\n"
-            "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"
-            "\"Default\"=\"1280x1024\"\r\n\r\n"
+            screen_settings(1280, 1024, dpi) +
             "[HKEY_CURRENT_USER\\Control Panel\\Colors]\r\n"
             f"\"ButtonText\"=\"{' '.join(map(str, BUTTON_TEXT))}\"\r\n\r\n")
     dump = start_and_survey(s, texts).dump
-    check_equal(dump["dpi"], dpi, "DPI the window is laid out for")
+    check_equal((dump["dpi"], dump["layout_dpi"]), (dpi, dpi), "DPI of the screen and of the window's layout")
     style = dump["style"]
     check(style["sysmenu"] and not style["minimize_box"] and not style["maximize_box"] and not style["sizing"],
           f"window style {style}: a fixed window with a close box only")
-    s.screenshot(dump["window_rect"], screenshot_path(s.env, s.arch, s.version, "-settings" if settings else ""))
+    s.screenshot(dump["window_rect"], screenshot_path(s.env, s.arch, s.version, "settings" if settings else ""))
     check_layout(dump)
     check_texts_fit(dump)
     if settings:
@@ -264,6 +260,52 @@ def check_frame_colours(s: Session, dump: dict) -> None:
         # A caption of a few letters has dozens of pixels fully in its colour.
         check(in_colour >= 20, f"caption {frame['text']!r} of {frame['name']} has {in_colour} pixels in the "
               f"button-text colour {BUTTON_TEXT} (see {picture})")
+
+
+def screen_settings(width: int, height: int, dpi: int) -> str:
+    """Registry settings of a screen: the DPI of the user's fonts and the
+    size of the desktop the program shows on."""
+    return ("[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"
+            f"\"LogPixels\"=dword:{dpi:08x}\r\n\r\n"
+            "[HKEY_CURRENT_CONFIG\\Software\\Fonts]\r\n"
+            f"\"LogPixels\"=dword:{dpi:08x}\r\n\r\n"
+            "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"
+            f"\"Default\"=\"{width}x{height}\"\r\n\r\n")
+
+
+def scenario_small_screen(s: Session, texts: dict[str, str], width: int, height: int, dpi: int) -> None:
+    """A screen too small for the window at its DPI: the window shrinks,
+    fonts included, to the largest scale at which all of it lies in the work
+    area, but not below the 96-DPI layout while that fits; every text still
+    fits, and the bottom buttons work when clicked at their centre."""
+    s.import_registry(screen_settings(width, height, dpi))
+    dump = start_and_survey(s, texts).dump
+    s.screenshot(dump["window_rect"], screenshot_path(s.env, s.arch, s.version, f"{width}x{height}-{dpi}dpi"))
+    check_equal(dump["dpi"], dpi, "DPI of the screen")
+    left, top, w, h = dump["window_rect"]
+    work_left, work_top, work_width, work_height = dump["work_area"]
+    check(work_left <= left and work_top <= top and left + w <= work_left + work_width
+          and top + h <= work_top + work_height, f"window {dump['window_rect']} outside the work area {dump['work_area']}")
+
+    frame = (w - dump["client_size"][0], h - dump["client_size"][1])
+
+    def fits(scale: int) -> bool:
+        size = (round(dump["design"]["client_width"] * scale / 1440), round(dump["design"]["client_height"] * scale / 1440))
+        return all(size[i] + frame[i] <= dump["work_area"][2 + i] for i in (0, 1))
+
+    layout_dpi = dump["layout_dpi"]
+    check(layout_dpi <= dpi and (layout_dpi == dpi or not fits(layout_dpi + 1)),
+          f"laid out at {layout_dpi} DPI, though a larger scale fits the work area {dump['work_area']}")
+    check(layout_dpi >= 96 or not fits(96), f"laid out at {layout_dpi} DPI, below the 96-DPI window that fits")
+    check_layout(dump)
+    check_texts_fit(dump)
+    _, box, _, ended = s.drive("click-at:cmdStatus", "message", "click-at:cmdExit", "ended")
+    check_message(box, texts, "ReportCopied", "information")
+    check_equal(ended["exit_code"], 0, "exit code after a click on cmdExit")
+
+
+# Screens a laptop or a netbook has, at the DPI of their usual settings.
+SMALL_SCREENS = ((1366, 768, 120), (1366, 768, 144), (1024, 600, 96))
 
 
 def scenario_repair(s: Session, texts: dict[str, str]) -> None:
@@ -352,9 +394,12 @@ def scenario_failure(s: Session, texts: dict[str, str]) -> None:
     report = status_report(found.values, [shown[o]["check"] for o in OPTIONS], shown["lstStatus"]["lines"], texts)
     check_equal(clipboard_text(clip), report, "status report after the failure")
 
-    # A click on the disabled cmdGo does nothing; cmdExit still ends the program.
-    again, _, _ = s.drive("click:cmdGo", "click:cmdExit", "ended")
+    # A click on the disabled cmdGo does nothing; with the run over, a
+    # log-off may go on and a close ends the program at once.
+    again, session_end, _, ended = s.drive("click:cmdGo", "query-end-session", "close:message", "ended")
     check(not again["clicked"], "cmdGo took a click after the failure")
+    check(session_end["may_end"], "log-off refused after the failed run")
+    check_equal(ended["exit_code"], 0, "exit code after the close")
     # Key 2.0 is deleted and the old control unregistered before the rename;
     # the temporary copy is never moved.
     check_machine(s, found, files={"MSCOMCTL.OCX": OLD_VERSION, **dict.fromkeys(taken)}, temp=[NEW_VERSION],
@@ -527,10 +572,8 @@ SLOW_REGSVR32_LOG = "slow-regsvr32.txt"
 FILETIME_UNIX_EPOCH = 116444736000000000  # 1970-01-01 in 100 ns steps since 1601
 
 
-def scenario_slow_regsvr32(s: Session, texts: dict[str, str]) -> None:
-    """A regsvr32 that takes seconds, in place of the system's: each step of
-    the repair starts only after the regsvr32 before it has ended, the run
-    ends only after the last, and the window repaints while one runs."""
+def plant_slow_regsvr32(s: Session) -> None:
+    """A regsvr32 that takes seconds, in place of the system's."""
     system = s.unix(f"C:\\windows\\{system_folder(s.arch)}\\regsvr32.exe")
     # The machine's file is linked into this run's prefix: replaced, never
     # written through.
@@ -539,6 +582,27 @@ def scenario_slow_regsvr32(s: Session, texts: dict[str, str]) -> None:
     # Wine prefers its built-in programs for files in the system folder.
     s.wine["WINEDLLOVERRIDES"] += ";regsvr32.exe=n"
 
+
+def slow_regsvr32_runs(s: Session) -> list[tuple[int, int, int, str]]:
+    """Each run of the slow regsvr32, in order: its start, end and repaint,
+    and its command line. The four of the full repair must each start only
+    after the one before has ended."""
+    log = s.prefix / "drive_c" / SLOW_REGSVR32_LOG
+    check(log.exists(), "the slow regsvr32 never ran: the program did not start the system folder's regsvr32")
+    runs = [(int(start), int(end), int(repaint), command) for start, end, repaint, command in
+            (line.split("\t", 3) for line in log.read_text(encoding="latin-1").splitlines())]
+    check_equal(len(runs), 4, f"regsvr32 runs of the full repair: {[r[3] for r in runs]}")
+    for before, after in zip(runs, runs[1:]):
+        check(after[0] >= before[1], f"{after[3]!r} started {(before[1] - after[0]) / 1e4:.0f} ms before "
+              f"{before[3]!r} had ended")
+    return runs
+
+
+def scenario_slow_regsvr32(s: Session, texts: dict[str, str]) -> None:
+    """Each step of the repair starts only after the regsvr32 before it has
+    ended, the run ends only after the last, and the window repaints while
+    one runs."""
+    plant_slow_regsvr32(s)
     start_and_survey(s, texts)
     _, box = s.drive("click:cmdGo", "message-open")
     box_seen = dt.datetime.now(dt.timezone.utc).timestamp()
@@ -546,19 +610,37 @@ def scenario_slow_regsvr32(s: Session, texts: dict[str, str]) -> None:
     s.drive("message", "ended")
     s.settle()
 
-    log = s.prefix / "drive_c" / SLOW_REGSVR32_LOG
-    check(log.exists(), "the slow regsvr32 never ran: the program did not start the system folder's regsvr32")
-    # Each run's start, end and repaint, and its command line.
-    runs = [(int(start), int(end), int(repaint), command) for start, end, repaint, command in
-            (line.split("\t", 3) for line in log.read_text(encoding="latin-1").splitlines())]
-    check_equal(len(runs), 4, f"regsvr32 runs of the full repair: {[r[3] for r in runs]}")
-    for before, after in zip(runs, runs[1:]):
-        check(after[0] >= before[1], f"{after[3]!r} started {(before[1] - after[0]) / 1e4:.0f} ms before "
-              f"{before[3]!r} had ended")
+    runs = slow_regsvr32_runs(s)
     last_end = (runs[-1][1] - FILETIME_UNIX_EPOCH) / 1e7
     check(last_end <= box_seen, "the closing message was shown before the last regsvr32 had ended")
     not_painted = [r[3] for r in runs if r[2] < 0]
     check(not not_painted, f"the window did not repaint while these ran: {not_painted}")
+
+
+def scenario_close_during_repair(s: Session, texts: dict[str, str]) -> None:
+    """While the first regsvr32 runs, the window is closed as the close box
+    and the task bar do, and as taskkill does, and a log-off asks: the log-off
+    is refused, the closes are dropped, and the repair runs to its end. Idle
+    before, the window lets the log-off go on."""
+    plant_slow_regsvr32(s)
+    found = start_and_survey(s, texts)
+    idle, _, _, _, _, busy, box, during, _, ended = s.drive(
+        "query-end-session", "click:cmdGo", "lines:2", "close", "close:message", "query-end-session",
+        "message-open", "dump", "message", "ended")
+    check_equal((idle["answered"], idle["may_end"]), (True, True), "log-off asked before the repair")
+    check_equal((busy["answered"], busy["may_end"]), (True, False), "log-off asked during the repair")
+    check_message(box, texts, "Done", "information")
+    lines = elements(during)["lstStatus"]["lines"]
+    backup = backup_of_rename(lines[:3], texts)
+    check_equal(lines[3:], [texts["kStatusCopy"], texts["kStatusRegisterNew"], texts["kStatusUnregister"],
+                            texts["kStatusRegister"]], "status lines of the full repair after the rename")
+    check_equal(ended["exit_code"], 0, "exit code")
+    check_machine(s, found, files={"MSCOMCTL.OCX": NEW_VERSION, backup: OLD_VERSION}, temp=[], key20=False,
+                  key21=True, path21=found.installed.lower())
+    unregister, register = f'/s /u "{found.installed}"', f'/s "{found.installed}"'
+    commands = [r[3] for r in slow_regsvr32_runs(s)]
+    check(all(c.endswith(want) for c, want in zip(commands, (unregister, register, unregister, register))),
+          f"regsvr32 commands in order: {commands}")
 
 
 def scenario_binding_checks(s: Session, texts: dict[str, str]) -> None:
@@ -567,8 +649,9 @@ def scenario_binding_checks(s: Session, texts: dict[str, str]) -> None:
     print(run(["wine", str(built(s, "ocx-binding-checks.exe"))], s.wine, 300, "ocx-binding-checks.exe"), end="")
 
 
-def screenshot_path(env: Env, arch: str, version: str, suffix: str = "") -> Path:
-    return env.work / "screenshots" / f"{arch}-{version}{suffix}.png"
+def screenshot_path(env: Env, arch: str, version: str, what: str = "") -> Path:
+    """The survey's screenshot of a cell, or with `what` another of its screens."""
+    return env.work / "screenshots" / f"{arch}-{version}{'.' + what if what else ''}.png"
 
 
 def contact_sheet(env: Env, cells: list[str]) -> Path:
@@ -577,8 +660,11 @@ def contact_sheet(env: Env, cells: list[str]) -> Path:
     missing, and failed on its own."""
     tiles = []
     for arch, version in (cell.split("/") for cell in cells):
-        if (picture := screenshot_path(env, arch, version)).exists():
-            tiles += ["-label", f"{arch} {version}", str(picture)]
+        survey = screenshot_path(env, arch, version)
+        # The survey first, then the same machine's other screens and settings.
+        for picture in [survey, *sorted(survey.parent.glob(f"{survey.stem}.*.png"))]:
+            if picture.exists():
+                tiles += ["-label", f"{arch} {version}{picture.stem[len(survey.stem):].replace('.', ' ')}", str(picture)]
     sheet = env.work / "contact-sheet.png"
     sheet.unlink(missing_ok=True)
     check(bool(tiles), "no survey got as far as its screenshot")
@@ -597,6 +683,9 @@ SCENARIOS = {
     "planted": scenario_planted,
     "changed-copy": scenario_changed_copy,
     "slow-regsvr32": scenario_slow_regsvr32,
+    "close-during-repair": scenario_close_during_repair,
+    **{f"screen-{w}x{h}-{dpi}": (lambda s, texts, w=w, h=h, dpi=dpi: scenario_small_screen(s, texts, w, h, dpi))
+       for w, h, dpi in SMALL_SCREENS},
     "binding-checks": scenario_binding_checks,
 }
 
@@ -619,7 +708,8 @@ def main() -> int:
     # CTest ends a test that runs too long with SIGTERM: leave nothing behind.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     try:
-        check_available(env, need_screen=args.step in ("survey", "survey-settings", "contact-sheet"))
+        check_available(env, need_screen=args.step in ("survey", "survey-settings", "contact-sheet")
+                        or args.step.startswith("screen-"))
         if args.step == "contact-sheet":
             if shutil.which("montage") is None:
                 raise Unavailable("ImageMagick's montage is missing")

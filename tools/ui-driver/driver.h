@@ -37,7 +37,10 @@ JsonObject dumpWindow(const Target& target);
 JsonObject click(const Target& target, std::string_view name, DWORD timeoutMs);
 JsonObject setCheck(const Target& target, std::string_view name, int value, DWORD timeoutMs);
 JsonObject answerMessageBox(const Target& target, DWORD timeoutMs, bool confirm);
-JsonObject closeWindow(const Target& target);
+JsonObject closeWindow(const Target& target, std::string_view how);
+JsonObject waitForLines(const Target& target, int count, DWORD timeoutMs);
+JsonObject queryEndSession(const Target& target);
+JsonObject clickAtCentre(const Target& target, std::string_view name);
 JsonObject pressKey(const Target& target, std::string_view key);
 JsonObject waitForEnd(const Target& target, DWORD timeoutMs);
 

@@ -12,6 +12,12 @@
 //   set:NAME=V              clicks check box NAME until its state is V
 //   message | message-open  the open message box, confirmed with OK or left open
 //   close | key:esc         the close box, or a key on the keyboard
+//   close:message           WM_CLOSE, as taskkill without /F sends it
+//   lines:N                 until lstStatus holds at least N lines
+//   query-end-session       asks the window, as a log-off does, whether the
+//                           session may end
+//   click-at:NAME           a real mouse click at the centre of NAME, which
+//                           must lie there uncovered
 //   ended                   until the program's process has ended
 //   clipboard | clipboard-put:TEXT
 //   files:PATTERN | reg:HKCR\PATH | osfacts
@@ -106,7 +112,10 @@ JsonObject run(Target& target, const std::string& command, DWORD timeoutMs) {
   }
   if (verb == "message") return answerMessageBox(target, timeoutMs, true);
   if (verb == "message-open") return answerMessageBox(target, timeoutMs, false);
-  if (verb == "close") return closeWindow(target);
+  if (verb == "close") return closeWindow(target, argument);
+  if (verb == "lines") return waitForLines(target, std::atoi(argument.c_str()), timeoutMs);
+  if (verb == "query-end-session") return queryEndSession(target);
+  if (verb == "click-at") return clickAtCentre(target, argument);
   if (verb == "key") return pressKey(target, argument);
   if (verb == "ended") return waitForEnd(target, timeoutMs);
   if (verb == "clipboard") return readClipboard();

@@ -446,12 +446,18 @@ JsonObject waitForWindow(Target& target, DWORD timeoutMs) {
 JsonObject dumpWindow(const Target& target) {
   requireWindow(target);
   HWND main = target.window;
-  const int dpi = screenDpi();
+  const WindowLayout& design = frm_main::layout();
 
   RECT frame{};
   GetWindowRect(main, &frame);
   RECT client{};
   GetClientRect(main, &client);
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  // The scale the window is laid out at, which a small screen may set below
+  // the screen's own DPI: told by the client area's width. Texts are
+  // measured in the font of that scale.
+  const int dpi = MulDiv(client.right, 1440, design.clientWidth);
   POINT origin{0, 0};
   ClientToScreen(main, &origin);
   const LONG style = GetWindowLongW(main, GWL_STYLE);
@@ -467,7 +473,6 @@ JsonObject dumpWindow(const Target& target) {
     elements.push_back(describeControl(main, control, dpi).str());
   }
 
-  const WindowLayout& design = frm_main::layout();
   JsonObject designJson;
   designJson.add("client_width", design.clientWidth).add("client_height", design.clientHeight);
 
@@ -477,7 +482,9 @@ JsonObject dumpWindow(const Target& target) {
       .add("window_rect", std::vector<int>{frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top})
       .add("client_origin", std::vector<int>{origin.x, origin.y})
       .add("client_size", std::vector<int>{client.right, client.bottom})
-      .add("dpi", dpi)
+      .add("dpi", screenDpi())
+      .add("layout_dpi", dpi)
+      .add("work_area", std::vector<int>{work.left, work.top, work.right - work.left, work.bottom - work.top})
       .add("style", styleJson)
       .add("enabled", IsWindowEnabled(main) != FALSE)
       .add("message_box", findMessageBox(target) != nullptr);
@@ -576,12 +583,82 @@ JsonObject answerMessageBox(const Target& target, DWORD timeoutMs, bool confirm)
   return json;
 }
 
-JsonObject closeWindow(const Target& target) {
+JsonObject closeWindow(const Target& target, std::string_view how) {
   requireWindow(target);
-  // What the close box sends: the system command, which the window's
-  // default handling turns into WM_CLOSE.
-  PostMessageW(target.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  if (how.empty()) {
+    // What the close box, Alt+F4 and the task bar send: the system command,
+    // which the window's default handling turns into WM_CLOSE.
+    PostMessageW(target.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  } else if (how == "message") {
+    // What taskkill without /F sends.
+    PostMessageW(target.window, WM_CLOSE, 0, 0);
+  } else {
+    throw CommandFailed("unknown way to close: " + std::string(how));
+  }
   return {};
+}
+
+JsonObject waitForLines(const Target& target, int count, DWORD timeoutMs) {
+  requireWindow(target);
+  HWND list = controlNamed(target, "lstStatus");
+  DWORD_PTR lines = 0;
+  // Asked with a time limit: the window answers only where its thread
+  // looks at its messages, as during a wait for a started program.
+  const auto enough = [&] {
+    return SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 1000, &lines) != 0 &&
+           static_cast<int>(lines) >= count;
+  };
+  if (!pollUntil(timeoutMs, enough)) {
+    throw CommandFailed("lstStatus has " + std::to_string(lines) + " lines, not " + std::to_string(count));
+  }
+  JsonObject json;
+  json.add("lines", static_cast<int>(lines));
+  return json;
+}
+
+JsonObject queryEndSession(const Target& target) {
+  requireWindow(target);
+  // As the system asks at a log-off: sent, and the answer read back. A
+  // window that does not answer in time counts as refusing.
+  DWORD_PTR answer = 0;
+  const bool answered = SendMessageTimeoutW(target.window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                            5000, &answer) != 0;
+  JsonObject json;
+  json.add("answered", answered).add("may_end", answered && answer != 0);
+  return json;
+}
+
+JsonObject clickAtCentre(const Target& target, std::string_view name) {
+  requireWindow(target);
+  HWND control = controlNamed(target, name);
+  RECT r{};
+  GetWindowRect(control, &r);
+  const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  // Only what lies on the screen, with nothing over it, can be clicked.
+  if (WindowFromPoint(centre) != control) {
+    throw CommandFailed(std::string(name) + " is not what lies at its centre " + std::to_string(centre.x) + "," +
+                        std::to_string(centre.y));
+  }
+  SetForegroundWindow(target.window);
+  pollUntil(2000, [&] { return GetForegroundWindow() == target.window; });
+  // Absolute mouse positions run from 0 to 65535 over the primary screen.
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  INPUT input[3]{};
+  input[0].type = INPUT_MOUSE;
+  input[0].mi.dx = MulDiv(centre.x, 65535, width - 1);
+  input[0].mi.dy = MulDiv(centre.y, 65535, height - 1);
+  input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  input[1] = input[0];
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+  input[2] = input[0];
+  input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+  if (SendInput(3, input, sizeof(INPUT)) != 3) {
+    throw CommandFailed("SendInput failed");
+  }
+  JsonObject json;
+  json.add("name", name).add("centre", std::vector<int>{centre.x, centre.y});
+  return json;
 }
 
 JsonObject pressKey(const Target& target, std::string_view key) {

@@ -92,9 +92,11 @@ def wine_missing() -> str | None:
 
 @contextlib.contextmanager
 def virtual_screen():
-    """An Xvfb of our own; -displayfd lets it pick a display no one uses."""
+    """An Xvfb of our own; -displayfd lets it pick a display no one uses. It
+    is larger than any desktop the tests give Wine, so that each desktop
+    shows whole."""
     read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1920x1200x24",
                              "-nolisten", "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL, start_new_session=True)
     os.close(write_end)

@@ -644,17 +644,18 @@ JsonObject clickAtCentre(const Target& target, std::string_view name) {
   // Absolute mouse positions run from 0 to 65535 over the primary screen.
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
-  INPUT input[3]{};
-  input[0].type = INPUT_MOUSE;
-  input[0].mi.dx = MulDiv(centre.x, 65535, width - 1);
-  input[0].mi.dy = MulDiv(centre.y, 65535, height - 1);
-  input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  input[1] = input[0];
-  input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-  input[2] = input[0];
-  input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-  if (SendInput(3, input, sizeof(INPUT)) != 3) {
-    throw CommandFailed("SendInput failed");
+  // One event at a time, with the pauses of a hand: a button pressed and
+  // released in the same instant may never see its release under Wine.
+  for (const DWORD flags : {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(centre.x, 65535, width - 1);
+    input.mi.dy = MulDiv(centre.y, 65535, height - 1);
+    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+    if (SendInput(1, &input, sizeof(INPUT)) != 1) {
+      throw CommandFailed("SendInput failed");
+    }
+    pumpFor(150);
   }
   JsonObject json;
   json.add("name", name).add("centre", std::vector<int>{centre.x, centre.y});

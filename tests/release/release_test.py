@@ -24,10 +24,10 @@ GENUINE_SIZE = 1_070_152
 TOOLCHAIN = "cmake/toolchain-mingw-i686.cmake"
 
 
-def checker():
-    sys.path.insert(0, str(ARGS.source_dir / "resources"))
-    import check_payload  # noqa: E402 (its folder is known only now)
-    return check_payload
+def pe_image():
+    sys.path.insert(0, str(ARGS.source_dir / "tools"))
+    import pe_image  # noqa: E402 (its folder is known only now)
+    return pe_image
 
 
 def run(command, **kwargs):
@@ -208,7 +208,8 @@ class Release(unittest.TestCase):
 
     def test_the_release_exe_carries_the_payload_and_no_test_build_check(self):
         exe = (self.builds[1] / "Ocxmedic.exe").read_bytes()
-        carried = checker().PeFile(exe).resource("CUSTOM", 101)
+        reader = pe_image()
+        carried = reader.resource(reader.load(exe), "CUSTOM", 101)
         self.assertEqual(carried, self.payload.read_bytes())
         # Only the test build asks whether it runs under Wine.
         self.assertNotIn(b"wine_get_version", exe)

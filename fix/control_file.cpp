@@ -35,6 +35,17 @@ std::string padded(std::int32_t value, std::size_t digits) {
 
 }  // namespace
 
+std::string FileVersionText(std::int32_t high, std::int32_t low) {
+  std::string text = std::to_string(HiWord(high)) + "." + padded(LoWord(high), 2) + ".";
+  if (low <= 0) {
+    // A zero or negative low field is shown whole: 5.1.0.0 reads 5.01.0000.
+    text += padded(low, 4);
+  } else {
+    text += padded(HiWord(low), 2) + "." + padded(LoWord(low), 2);
+  }
+  return text;
+}
+
 std::string modBugfix::GetFileVersionString(const std::string& path) {
   try {
     const std::uint32_t size = platform_.versions.fileVersionInfoSize(path);
@@ -51,17 +62,8 @@ std::string modBugfix::GetFileVersionString(const std::string& path) {
     if (!platform_.versions.queryRootBlock(block, info)) {
       return {};
     }
-    const auto high = static_cast<std::int32_t>(info.fileVersionMS);
-    const auto low = static_cast<std::int32_t>(info.fileVersionLS);
-
-    std::string text = std::to_string(HiWord(high)) + "." + padded(LoWord(high), 2) + ".";
-    if (low <= 0) {
-      // A zero or negative low field is shown whole: 5.1.0.0 reads 5.01.0000.
-      text += padded(low, 4);
-    } else {
-      text += padded(HiWord(low), 2) + "." + padded(LoWord(low), 2);
-    }
-    return text;
+    return FileVersionText(static_cast<std::int32_t>(info.fileVersionMS),
+                           static_cast<std::int32_t>(info.fileVersionLS));
   } catch (const PlatformError&) {
     return {};
   } catch (const std::bad_alloc&) {

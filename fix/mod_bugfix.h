@@ -93,4 +93,9 @@ constexpr std::int32_t LoWord(std::int32_t value) {
   return static_cast<std::int16_t>(value & 0xFFFF);
 }
 
+// The version text of a file whose two file-version fields are `high` and
+// `low`, such as 6.01.98.34. Reading a saved status report back depends on
+// it being the one place that writes it.
+[[nodiscard]] std::string FileVersionText(std::int32_t high, std::int32_t low);
+
 }  // namespace ocx

@@ -2,12 +2,14 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/sim/interactive.h"
+#include "app/sim/machine_import.h"
 #include "app/sim/run_report.h"
 #include "app/sim/user_actions.h"
 #include "osinfo/os_info_report.h"
@@ -21,6 +23,7 @@ constexpr char kUsage[] =
     "  ocxmedic-sim [--machine PROFILE.json] [ACTION ...]\n"
     "  ocxmedic-sim osinfo [--machine PROFILE.json]\n"
     "  ocxmedic-sim --print-default-machine\n"
+    "  ocxmedic-sim import EXPORT.reg [--report REPORT.txt] --out PROFILE.json\n"
     "  ocxmedic-sim --help\n"
     "\n"
     "Starts the program on the simulated machine (the built-in default machine\n"
@@ -36,17 +39,84 @@ constexpr char kUsage[] =
     "                  relative to the current folder) with other bytes of the\n"
     "                  same length, no longer self-registering\n"
     "\n"
-    "Without actions, on a terminal, the window is run interactively.\n";
+    "Without actions, on a terminal, the window is run interactively.\n"
+    "\n"
+    "import writes a profile of a customer's machine from a regedit export and,\n"
+    "optionally, the status report saved as a text file. Every fact that neither\n"
+    "file tells keeps the default machine's value, and every place where the\n"
+    "report disagrees with the export (which wins) is named in a line on standard\n"
+    "error; a file that is not what it should be is refused and nothing written.\n"
+    "The customer runs, in a command prompt:\n"
+    "  reg export \"HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\" ocx1.reg /y\n"
+    "  reg export \"HKLM\\SYSTEM\\CurrentControlSet\\Control\\ProductOptions\" ocx2.reg /y\n"
+    "  reg export \"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment\" ocx3.reg /y\n"
+    "  reg export \"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Nls\\Language\" ocx4.reg /y\n"
+    "  reg export \"HKCR\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\" ocx5.reg /y\n"
+    "and presses \"Status in die Zwischenablage kopieren\" in the program, pasting\n"
+    "the report into Notepad and saving it. The five exports are joined into\n"
+    "EXPORT.reg under one header (see README.md).\n";
 
-enum class Mode { Run, OsInfo, PrintDefaultMachine, Help };
+enum class Mode { Run, OsInfo, PrintDefaultMachine, Import, Help };
 
 struct CommandLine {
   Mode mode = Mode::Run;
   std::optional<std::string> machinePath;
   std::vector<UserAction> actions;
+  std::optional<std::string> exportPath;
+  std::optional<std::string> reportPath;
+  std::optional<std::string> outPath;
 };
 
+// The file an option names, given as "--out FILE" or "--out=FILE", and once.
+bool fileOption(const std::vector<std::string>& args, std::size_t& i, std::string_view option,
+                std::optional<std::string>& file) {
+  const std::string& arg = args[i];
+  const std::string joined = std::string(option) + "=";
+  if (arg != option && !arg.starts_with(joined)) {
+    return false;
+  }
+  if (file) {
+    throw CommandLineError(std::string(option) + " given twice");
+  }
+  if (arg == option) {
+    if (i + 1 >= args.size()) {
+      throw CommandLineError(std::string(option) + " needs a file");
+    }
+    file = args[++i];
+  } else {
+    file = arg.substr(joined.size());
+  }
+  return true;
+}
+
+CommandLine parseImport(const std::vector<std::string>& args) {
+  CommandLine command;
+  command.mode = Mode::Import;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (fileOption(args, i, "--report", command.reportPath) || fileOption(args, i, "--out", command.outPath)) {
+      continue;
+    }
+    if (args[i].starts_with("-")) {
+      throw CommandLineError("unknown option of import: " + args[i]);
+    }
+    if (command.exportPath) {
+      throw CommandLineError("import takes one regedit export");
+    }
+    command.exportPath = args[i];
+  }
+  if (!command.exportPath) {
+    throw CommandLineError("import needs a regedit export");
+  }
+  if (!command.outPath) {
+    throw CommandLineError("import needs --out PROFILE.json");
+  }
+  return command;
+}
+
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
+  if (!args.empty() && args[0] == "import") {
+    return parseImport(args);
+  }
   CommandLine command;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -85,8 +155,39 @@ std::unique_ptr<Machine> loadMachine(const CommandLine& command) {
   return command.machinePath ? Machine::fromProfileFile(*command.machinePath) : Machine::createDefault();
 }
 
+// A refusal is one line, whatever line breaks the offending text holds.
+std::string oneLine(std::string_view text) {
+  std::string line;
+  for (const char c : text) {
+    if (c == '\n') {
+      line += "\\n";
+    } else if (c == '\r') {
+      line += "\\r";
+    } else {
+      line += c;
+    }
+  }
+  return line;
+}
+
 void print(const nlohmann::ordered_json& json) {
   std::cout << json.dump(2) << '\n';
+}
+
+// Nothing is written unless both files were read whole; what the profile
+// holds without a source is said after it is written.
+int importProfile(const CommandLine& command) {
+  const ImportedMachine imported = importMachine(*command.exportPath, command.reportPath, *command.outPath);
+  std::ofstream out(*command.outPath, std::ios::binary | std::ios::trunc);
+  out << imported.profile.dump(2) << '\n';
+  out.close();
+  if (!out) {
+    throw CommandLineError("cannot write " + *command.outPath);
+  }
+  for (const std::string& note : imported.notes) {
+    std::cerr << "ocxmedic-sim: import: " << oneLine(note) << '\n';
+  }
+  return 0;
 }
 
 int run(const CommandLine& command) {
@@ -97,6 +198,8 @@ int run(const CommandLine& command) {
     case Mode::PrintDefaultMachine:
       print(Machine::defaultProfile());
       return 0;
+    case Mode::Import:
+      return importProfile(command);
     case Mode::OsInfo: {
       Session session(loadMachine(command));
       print(ocx::osInfoReport(session.platform()));
@@ -119,21 +222,6 @@ int run(const CommandLine& command) {
   }
   printRunReport(session, std::cout);
   return 0;
-}
-
-// A refusal is one line, whatever line breaks the offending text holds.
-std::string oneLine(std::string_view text) {
-  std::string line;
-  for (const char c : text) {
-    if (c == '\n') {
-      line += "\\n";
-    } else if (c == '\r') {
-      line += "\\r";
-    } else {
-      line += c;
-    }
-  }
-  return line;
 }
 
 }  // namespace

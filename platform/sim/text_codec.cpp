@@ -1,14 +1,17 @@
 #include "platform/sim/text_codec.h"
 
+#include <algorithm>
 #include <array>
+
+#include "platform/sim/best_fit_1252.h"
 
 namespace ocx::sim {
 
 namespace {
 
-// Code page 1252 bytes 0x80 to 0x9F. The five bytes the code page leaves
-// undefined map to the control character of the same number, as Windows
-// converts them both ways.
+// Code page 1252 bytes 0x80 to 0x9F as characters. The five bytes the code
+// page leaves undefined stand for the control character of the same number,
+// as Windows reads them.
 constexpr std::array<char16_t, 32> kHighControls = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
@@ -16,15 +19,11 @@ constexpr std::array<char16_t, 32> kHighControls = {
 };
 
 char unitToAnsi(char16_t unit) {
-  if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
+  if (unit < 0x80) {
     return static_cast<char>(unit);
   }
-  for (std::size_t i = 0; i < kHighControls.size(); ++i) {
-    if (kHighControls[i] == unit) {
-      return static_cast<char>(0x80 + i);
-    }
-  }
-  return '?';
+  const auto found = std::ranges::lower_bound(kBestFit1252, unit, {}, &BestFitEntry::unit);
+  return found != kBestFit1252.end() && found->unit == unit ? static_cast<char>(found->byte) : '?';
 }
 
 void appendUtf8(std::string& out, char32_t cp) {

@@ -58,6 +58,32 @@ TEST(CaseFolding, LettersOutsideAsciiMatchTheirOtherCase) {
   EXPECT_GT(compareIgnoreCase("ab", "A"), 0);
 }
 
+TEST(AnsiConversion, CharactersOutsideTheCodePageTakeTheirBestFitOrAQuestionMark) {
+  const std::pair<const char*, std::string> cases[] = {
+      {"Jürgen Groß", "J\xFCrgen Gro\xDF"},  // in the code page
+      {"€ – “x” …", "\x80 \x96 \x93x\x94 \x85"},
+      {"Łukasz Żółć", "Lukasz Z\xF3lc"},  // Latin Extended-A: the base letter
+      {"Đ ı İ", "\xD0 i I"},
+      {"Ω α β µ μ", "O a \xDF \xB5 \xB5"},  // Greek where the table has a likeness
+      {"ά κ Ж", "? ? ?"},                   // and where it has none
+      {"ＡＢ１", "AB1"},                    // fullwidth forms
+      {"∞ ≤ ─", "8 = -"},
+      {"\u0080\u0081\u009D\u009F", "?\x81\x9D?"},  // C1 controls: only the code page's holes
+      {"𝄞", "??"},                                 // each half of a surrogate pair
+  };
+  for (const auto& [text, ansi] : cases) {
+    EXPECT_EQ(utf8ToAnsi(text), ansi) << text;
+  }
+  EXPECT_EQ(throughAnsi("C:\\Users\\Łukasz Ωmega"), "C:\\Users\\Lukasz Omega");
+}
+
+TEST(AnsiConversion, EveryByteOfTheCodePageComesBackAsItself) {
+  for (int b = 0; b < 256; ++b) {
+    const std::string byte(1, static_cast<char>(b));
+    EXPECT_EQ(utf16ToAnsi(ansiToUtf16(byte)), byte) << b;
+  }
+}
+
 TEST(Utf16Pieces, AnySplitOfTheBytesGivesTheWholeTextsConversion) {
   // A surrogate pair, a lone high and a lone low surrogate, a character
   // of three UTF-8 bytes and a trailing odd byte.

@@ -115,7 +115,23 @@ char16_t foldUnit(char16_t unit) {
   if (unit >= 0x450 && unit <= 0x45F) {
     return unit - 0x50;
   }
-  return unit;
+  // The small vowels with tonos lie apart from their capitals. Iota and
+  // upsilon with dialytika and tonos have no capital of one unit and stay.
+  switch (unit) {
+    case 0x3AC:
+      return 0x386;
+    case 0x3AD:
+    case 0x3AE:
+    case 0x3AF:
+      return unit - 0x25;
+    case 0x3CC:
+      return 0x38C;
+    case 0x3CD:
+    case 0x3CE:
+      return unit - 0x3F;
+    default:
+      return unit;
+  }
 }
 
 // A UTF-8 text as the folded UTF-16 units it compares by, one at a time: a

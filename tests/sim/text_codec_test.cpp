@@ -45,11 +45,19 @@ TEST(CaseFolding, ShortcutsAgreeWithFoldingTheConvertedText) {
 
 TEST(CaseFolding, LettersOutsideAsciiMatchTheirOtherCase) {
   const std::pair<const char*, const char*> same[] = {
-      {"Größe", "GRÖßE"}, {"ärzte", "ÄRZTE"}, {"ÿ", "Ÿ"},           {"łódź", "ŁÓDŹ"},
-      {"σημας", "ΣΗΜΑΣ"}, {"ёлка", "ЁЛКА"},   {"шрифты", "ШРИФТЫ"}, {"a\xFF", "A\xFE"},
+      {"Größe", "GRÖßE"}, {"ärzte", "ÄRZTE"},   {"ÿ", "Ÿ"},         {"łódź", "ŁÓDŹ"},       {"σημας", "ΣΗΜΑΣ"},
+      {"ёлка", "ЁЛКА"},   {"шрифты", "ШРИФТЫ"}, {"a\xFF", "A\xFE"}, {"άέήίόύώ", "ΆΈΉΊΌΎΏ"}, {"Σύστημα", "ΣΎΣΤΗΜΑ"},
   };
   for (const auto& [a, b] : same) {
     EXPECT_TRUE(equalsIgnoreCase(a, b)) << a << " " << b;
+  }
+  // The tonos is part of the letter; iota and upsilon with dialytika and
+  // tonos have no capital of their own and match only themselves.
+  const std::pair<const char*, const char*> different[] = {
+      {"ά", "Α"}, {"ό", "Ο"}, {"ΐ", "Ϊ"}, {"ΐ", "Ι"}, {"ΰ", "Ϋ"}, {"ΰ", "Υ"},
+  };
+  for (const auto& [a, b] : different) {
+    EXPECT_FALSE(equalsIgnoreCase(a, b)) << a << " " << b;
   }
   // Code units, not code points, decide the order: a character beyond
   // U+FFFF (a surrogate pair) sorts before U+E000.

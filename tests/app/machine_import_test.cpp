@@ -13,6 +13,7 @@
 
 #include "app/sim/saved_report.h"
 #include "platform/sim/machine.h"
+#include "tests/app/reg_export_text.h"
 
 namespace ocx::sim {
 namespace {
@@ -33,21 +34,6 @@ std::string exportOf(const std::string& body) {
   return written("export.reg", "Windows Registry Editor Version 5.00\r\n\r\n" + body);
 }
 
-// REG_MULTI_SZ data as regedit 5.00 writes it: UTF-16LE, each text ended by
-// NUL and the list by one more.
-std::string multiSz(std::initializer_list<std::string_view> texts) {
-  std::string hex = "hex(7):";
-  char byte[8];
-  for (const std::string_view text : texts) {
-    for (const char c : text) {
-      std::snprintf(byte, sizeof byte, "%02x,00,", static_cast<unsigned char>(c));
-      hex += byte;
-    }
-    hex += "00,00,";
-  }
-  return hex + "00,00";
-}
-
 constexpr char kCurrentVersion[] = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion]\r\n";
 constexpr char kProductOptions[] = "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\ProductOptions]\r\n";
 constexpr char kEnvironment[] =
@@ -55,8 +41,8 @@ constexpr char kEnvironment[] =
 constexpr char kLanguage[] = "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Nls\\Language]\r\n";
 
 std::string productOptions(const std::string& type, std::initializer_list<std::string_view> suite) {
-  return std::string(kProductOptions) + "\"ProductType\"=\"" + type + "\"\r\n\"ProductSuite\"=" + multiSz(suite) +
-         "\r\n\r\n";
+  return std::string(kProductOptions) + "\"ProductType\"=\"" + type +
+         "\"\r\n\"ProductSuite\"=" + testing::multiSz({suite.begin(), suite.size()}) + "\r\n\r\n";
 }
 
 ImportedMachine importExport(const std::string& body) {

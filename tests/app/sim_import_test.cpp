@@ -14,6 +14,7 @@
 
 #include "platform/sim/text_codec.h"
 #include "sim_command.h"
+#include "tests/app/reg_export_text.h"
 
 namespace {
 
@@ -55,21 +56,6 @@ std::string encoded(const std::string& text, Encoding encoding) {
   return text;
 }
 
-// The registry lines of a machine that a customer's exports hold, written as
-// regedit writes them.
-std::string multiSz(const std::vector<std::string_view>& texts) {
-  std::string hex = "hex(7):";
-  char byte[8];
-  for (const std::string_view text : texts) {
-    for (const char c : text) {
-      std::snprintf(byte, sizeof byte, "%02x,00,", static_cast<unsigned char>(c));
-      hex += byte;
-    }
-    hex += "00,00,";
-  }
-  return hex + "00,00";
-}
-
 struct Windows {
   std::string currentVersion;  // the CurrentVersion key's values
   std::string productType;
@@ -79,6 +65,8 @@ struct Windows {
   bool key20 = true;
 };
 
+// The registry lines of a machine that a customer's exports hold, written as
+// regedit writes them.
 Json registryOf(const Windows& w) {
   const std::string typeLib = "[HKEY_CLASSES_ROOT\\TypeLib\\{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}\\";
   std::string text = "Windows Registry Editor Version 5.00\r\n\r\n";
@@ -89,7 +77,7 @@ Json registryOf(const Windows& w) {
   text += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion]\r\n" + w.currentVersion +
           "\"RegisteredOwner\"=\"Kunde\"\r\n\r\n";
   text += "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\ProductOptions]\r\n\"ProductType\"=\"" +
-          w.productType + "\"\r\n\"ProductSuite\"=" + multiSz(w.suite) + "\r\n\r\n";
+          w.productType + "\"\r\n\"ProductSuite\"=" + ocx::testing::multiSz(w.suite) + "\r\n\r\n";
   text +=
       "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment]\r\n"
       "\"PROCESSOR_ARCHITECTURE\"=\"" +

@@ -24,11 +24,13 @@ namespace {
 // what the last finished step left:
 // - key 2.0 deleted, the control untouched: as broken as before, and a new
 //   run finds the control to replace;
-// - the old control unregistered, or renamed to its backup name with no
-//   control in its place: the backup and the temporary copy hold both
-//   versions, and the status lines name the step;
-// - the new control copied: it is on the disk, flushed before it is
-//   registered, and the temporary copy is only deleted after that;
+// - the old control unregistered: a new run registers it again;
+// - the old control renamed to its backup name, the new one not yet
+//   copied (a moment between two file calls): no control in the system
+//   folder, but the backup and the temporary copy still hold both
+//   versions, so either can be put in place by hand;
+// - the new control copied: it is on the disk, flushed before the
+//   temporary copy is deleted and before it is registered;
 // - any registration: regsvr32 runs on in its own process and finishes.
 // Nothing of ours runs at the end of a session that could leave more half
 // done than that.

@@ -3,12 +3,14 @@
 measured in the same invocation, runs of the two alternating:
 
   start-up   process start until the main window is visible, its survey
-             done, against MinimalDialog.exe (tools/minimal-dialog); and
-             against WindowOnly.exe (tools/window-only), the program's own
-             window without its survey, which tells the program's start-up
-             work apart from what its window of 22 controls costs; with
-             --genuine-size-exe also a build whose payload has the genuine
-             control's size, in the same series
+             done, against WindowOnly.exe (tools/window-only), the
+             program's own window from the same layout, binding and
+             manifest, shown without its survey: what is left is the
+             program's start-up work, not what a window of 22 controls
+             costs under Wine; with --genuine-size-exe also a build whose
+             payload has the genuine control's size, in the same series.
+             MinimalDialog.exe (tools/minimal-dialog) runs in the series
+             too, for scale only
   repair     the press of cmdGo until the closing message, against a batch
              file that runs the same four regsvr32 commands in turn
   memory     peak working set (VmHWM) of the program's process
@@ -57,16 +59,25 @@ POLL_S = 0.005
 MACHINE_ATTEMPTS = 8
 TIMEOUT_S = 120
 
-# What the program must reach: start-up within 1.15 times the minimal
-# dialog with the small stand-in, within 1.2 times with a payload of the
-# genuine control's size, which the survey writes out before the window
-# shows; the repair within 1.1 times the batch file; the program without
-# its payload at most 250,000 bytes.
+# What the program must reach: start-up within 1.15 times its own window
+# with the small stand-in, within 1.10 times with a payload of the genuine
+# control's size, medians of 20 alternating runs on a quiet machine; the
+# repair within 1.1 times the batch file; the program without its payload
+# at most 250,000 bytes. The window alone already costs more than the
+# minimal dialog, and that cost is the layout's, so the start-up goal is
+# set against the window and the dialog only gives the scale.
 GOAL_STARTUP_RATIO_STANDIN = 1.15
-GOAL_STARTUP_RATIO_GENUINE_SIZE = 1.2
+GOAL_STARTUP_RATIO_GENUINE_SIZE = 1.10
 GENUINE_PAYLOAD_BYTES = 1_070_152
 GOAL_REPAIR_RATIO = 1.1
 GOAL_SIZE_BYTES = 250_000
+# Runs of each side that a start-up verdict stands on, and the one-minute
+# load average a machine must stay under, at the start and at the end of the
+# Wine runs, for its figures to count: on a busy machine the spread between
+# two series is as wide as the goals' margins.
+GOAL_STARTUP_RUNS = 20
+DEFAULT_REPAIR_RUNS = 10
+QUIET_LOAD_AVERAGE = 1.0
 
 
 def startup_goal(payload_bytes: int | None) -> float:
@@ -331,9 +342,9 @@ class Bench:
                     elapsed[which].append(seconds)
                     peaks[which].append(peak)
                     log(f"start-up {which} run {i + 1}: {seconds:.3f} s")
-        series = {"program_s": elapsed["program"], "baseline_s": elapsed["minimal"], "window_s": elapsed["window"],
-                  "program_peak_kib": peaks["program"], "baseline_peak_kib": peaks["minimal"],
-                  "failed_starts": failures}
+        series = {"program_s": elapsed["program"], "window_s": elapsed["window"], "minimal_s": elapsed["minimal"],
+                  "program_peak_kib": peaks["program"], "window_peak_kib": peaks["window"],
+                  "minimal_peak_kib": peaks["minimal"], "failed_starts": failures}
         if self.genuine_size:
             series |= {"genuine_size_s": elapsed["genuine size"], "genuine_size_peak_kib": peaks["genuine size"],
                        "genuine_size_payload_bytes": GENUINE_PAYLOAD_BYTES}
@@ -381,14 +392,42 @@ def log(text: str) -> None:
 def ratio_entry(series: dict) -> dict:
     program = statistics.median(series["program_s"])
     baseline = statistics.median(series["baseline_s"])
-    entry = {**series, "program_median_s": program, "baseline_median_s": baseline, "ratio": program / baseline}
-    if "window_s" in series:
-        window = statistics.median(series["window_s"])
-        entry |= {"window_median_s": window, "window_ratio": window / baseline, "program_over_window": program / window}
+    return {**series, "program_median_s": program, "baseline_median_s": baseline, "ratio": program / baseline}
+
+
+def startup_entry(series: dict) -> dict:
+    """Medians of a start-up series. The ratios that carry a goal are over the
+    program's own window; those over the minimal dialog are for scale."""
+    program = statistics.median(series["program_s"])
+    window = statistics.median(series["window_s"])
+    minimal = statistics.median(series["minimal_s"])
+    entry = {**series, "program_median_s": program, "window_median_s": window, "minimal_median_s": minimal,
+             "ratio": program / window, "program_over_minimal": program / minimal,
+             "window_over_minimal": window / minimal}
     if "genuine_size_s" in series:
         genuine = statistics.median(series["genuine_size_s"])
-        entry |= {"genuine_size_median_s": genuine, "genuine_size_ratio": genuine / baseline}
+        entry |= {"genuine_size_median_s": genuine, "genuine_size_ratio": genuine / window}
     return entry
+
+
+def startup_verdicts(startup: dict, carried: int | None) -> list[dict]:
+    """The start-up figures that have a goal: the program as built, whose goal
+    depends on what it carries, and the build of the genuine control's size."""
+    runs = len(startup["program_s"])
+    verdicts = [{"what": "program", "ratio": startup["ratio"], "goal": startup_goal(carried)}]
+    if "genuine_size_ratio" in startup:
+        verdicts.append({"what": "genuine size", "ratio": startup["genuine_size_ratio"],
+                         "goal": startup_goal(startup["genuine_size_payload_bytes"])})
+    for v in verdicts:
+        v["met"] = v["ratio"] <= v["goal"]
+        v["runs"] = runs
+    return verdicts
+
+
+def quiet_machine(load_start: list[float], load_end: list[float]) -> bool:
+    """Whether the one-minute load average stayed under the limit at both ends
+    of the Wine runs."""
+    return load_start[0] < QUIET_LOAD_AVERAGE and load_end[0] < QUIET_LOAD_AVERAGE
 
 
 def machine_description() -> dict:
@@ -417,10 +456,34 @@ def verdict(ok: bool) -> str:
     return "met" if ok else "missed"
 
 
+def startup_goal_cell(v: dict) -> str:
+    cell = f"≤ {v['goal']:.2f} {verdict(v['met'])}"
+    if v["runs"] < GOAL_STARTUP_RUNS:
+        cell += f" (median of {v['runs']}; the goal asks for {GOAL_STARTUP_RUNS})"
+    return cell
+
+
+def load_line(wine: dict) -> str:
+    load = wine["load_average"]
+    text = (f"Load average (1, 5, 15 min) at the start of the Wine runs {fmt_load(load['start'])}, "
+            f"at the end {fmt_load(load['end'])}")
+    if quiet_machine(load["start"], load["end"]):
+        return text + "."
+    return (text + f": not a quiet machine (the start-up goal asks for a one-minute load average under "
+            f"{QUIET_LOAD_AVERAGE:g} at both), so these figures do not count against the goals.")
+
+
+def fmt_load(load: list[float]) -> str:
+    return ", ".join(f"{x:.2f}" for x in load)
+
+
 def markdown(results: dict) -> str:
     m = results["machine"]
     lines = [f"Measured {results['date']} on {m['cpu']}, {m['cores']} cores, {m['memory_gib']} GiB, {m['os']} "
-             f"(kernel {m['kernel']}), {m['wine']}; load average at the start {m['load_average']}.", ""]
+             f"(kernel {m['kernel']}), {m['wine']}; load average (1, 5, 15 min) when the bench began "
+             f"{fmt_load(m['load_average'])}.", ""]
+    if results.get("wine"):
+        lines += [load_line(results["wine"]), ""]
     native = results.get("native")
     if native:
         lines += [f"### Simulated machine (Google Benchmark, native {results['native_build_type']} build, "
@@ -440,23 +503,27 @@ def markdown(results: dict) -> str:
 
         peak = max(s["program_peak_kib"] + s.get("genuine_size_peak_kib", []) + r["program_peak_kib"])
         carried = results.get("size", {}).get("payload_bytes")
+        goals = {v["what"]: startup_goal_cell(v) for v in startup_verdicts(s, carried)}
         lines += ["### Under Wine (64-bit Windows 7 prefix)", "",
-                  f"The exe carries a control file of {carried} bytes, which the survey writes out at start-up.", "",
+                  f"The exe carries a control file of {carried} bytes, which the survey writes out at start-up. "
+                  "The start-up goals are set against the program's own window (`WindowOnly.exe`: the same "
+                  "layout, binding and manifest, no survey); the minimal dialog is there for scale.", "",
                   "| Figure | Ocxmedic.exe | Baseline | Ratio | Goal |", "|---|---|---|---|---|",
-                  f"| Start-up until the surveyed window is visible, median of {len(s['program_s'])} | "
-                  f"{s['program_median_s']:.3f} s | {s['baseline_median_s']:.3f} s (minimal dialog) | "
-                  f"{s['ratio']:.2f} | ≤ {startup_goal(carried)} {verdict(s['ratio'] <= startup_goal(carried))} |",
-                  f"| The same, against the program's window alone (no survey, nothing written) | "
-                  f"{s['program_median_s']:.3f} s | {s['window_median_s']:.3f} s (window only) | "
-                  f"{s['program_over_window']:.2f} | |",
-                  f"| The program's window alone, against the minimal dialog | {s['window_median_s']:.3f} s | "
-                  f"{s['baseline_median_s']:.3f} s (minimal dialog) | {s['window_ratio']:.2f} | |",
-                  *genuine_size_row(s),
+                  f"| Start-up until the surveyed window is visible, median of {len(s['program_s'])} alternating "
+                  f"runs | {s['program_median_s']:.3f} s | {s['window_median_s']:.3f} s (window only) | "
+                  f"{s['ratio']:.2f} | {goals['program']} |",
+                  *genuine_size_row(s, goals.get("genuine size")),
+                  f"| For scale: the program against the minimal dialog | {s['program_median_s']:.3f} s | "
+                  f"{s['minimal_median_s']:.3f} s (minimal dialog) | {s['program_over_minimal']:.2f} | "
+                  "for information |",
+                  f"| For scale: the program's window alone against the minimal dialog | "
+                  f"{s['window_median_s']:.3f} s | {s['minimal_median_s']:.3f} s (minimal dialog) | "
+                  f"{s['window_over_minimal']:.2f} | for information |",
                   f"| Full repair, cmdGo until the closing message, median of {len(r['program_s'])} | "
                   f"{r['program_median_s']:.3f} s | {r['baseline_median_s']:.3f} s (batch of four regsvr32) | "
                   f"{r['ratio']:.2f} | ≤ {GOAL_REPAIR_RATIO} {verdict(r['ratio'] <= GOAL_REPAIR_RATIO)} |",
                   f"| Peak working set (VmHWM of the exe's wine process), highest of all runs | {peak} KiB | "
-                  f"{max(s['baseline_peak_kib'])} KiB (minimal dialog) | | |",
+                  f"{max(s['minimal_peak_kib'])} KiB (minimal dialog) | | |",
                   ""]
         failed = s["failed_starts"] + r["failed_starts"]
         if failed:
@@ -477,13 +544,12 @@ def markdown(results: dict) -> str:
     return "\n".join(lines)
 
 
-def genuine_size_row(s: dict) -> list[str]:
+def genuine_size_row(s: dict, goal: str | None) -> list[str]:
     if "genuine_size_median_s" not in s:
         return []
-    goal = startup_goal(s["genuine_size_payload_bytes"])
     return [f"| Start-up as above, the exe carrying {s['genuine_size_payload_bytes']:,} bytes (the genuine control's "
-            f"size) | {s['genuine_size_median_s']:.3f} s | {s['baseline_median_s']:.3f} s (minimal dialog) | "
-            f"{s['genuine_size_ratio']:.2f} | ≤ {goal} {verdict(s['genuine_size_ratio'] <= goal)} |"]
+            f"size) | {s['genuine_size_median_s']:.3f} s | {s['window_median_s']:.3f} s (window only) | "
+            f"{s['genuine_size_ratio']:.2f} | {goal} |"]
 
 
 def native_build_type(path: Path) -> str:
@@ -524,8 +590,11 @@ def replace_figures(document: Path, figures: str) -> None:
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--work", required=True, help="folder for the prefixes and the results")
-    parser.add_argument("--win32-build", required=True, help="build folder with Ocxmedic.exe and MinimalDialog.exe")
-    parser.add_argument("--runs", type=int, default=10, help="runs of each program per comparison")
+    parser.add_argument("--win32-build", required=True,
+                        help="build folder with Ocxmedic.exe, WindowOnly.exe and MinimalDialog.exe")
+    parser.add_argument("--runs", type=int, help=f"runs of each program per comparison (default "
+                                                  f"{GOAL_STARTUP_RUNS} for the start-up, as its goal asks, "
+                                                  f"{DEFAULT_REPAIR_RUNS} for the repair)")
     parser.add_argument("--native", help="JSON output of ocxmedic-bench to include")
     parser.add_argument("--skip-wine", action="store_true", help="only the native figures and the size")
     parser.add_argument("--fresh", action="store_true", help="build the Windows 7 prefix anew")
@@ -533,8 +602,10 @@ def main() -> int:
     parser.add_argument("--genuine-size-exe", help="a build of Ocxmedic.exe whose payload has the genuine control's "
                                                    "size, timed in the same start-up series")
     args = parser.parse_args()
-    if args.runs < 1:
+    if args.runs is not None and args.runs < 1:
         parser.error("--runs must be at least 1")
+    startup_runs = args.runs or GOAL_STARTUP_RUNS
+    repair_runs = args.runs or DEFAULT_REPAIR_RUNS
 
     results: dict = {"date": time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime()), "machine": machine_description()}
     if args.native:
@@ -550,10 +621,19 @@ def main() -> int:
             for tool in ("wine", "wineserver", "Xvfb", "xdotool"):
                 if shutil.which(tool) is None:
                     raise BenchError(f"{tool} is not installed (scripts/install-deps installs Wine and Xvfb)")
+            # Read before the prefix is prepared, so that the first figure is
+            # the machine's and not Wine's start; the last one includes the
+            # bench's own share, one program at a time.
+            load_start = [round(x, 2) for x in os.getloadavg()]
             bench.prepare()
-            startup = ratio_entry(bench.startup_series(args.runs))
-            repair = ratio_entry(bench.repair_series(args.runs))
-            results["wine"] = {"startup": startup, "repair": repair}
+            startup = startup_entry(bench.startup_series(startup_runs))
+            repair = ratio_entry(bench.repair_series(repair_runs))
+            load_end = [round(x, 2) for x in os.getloadavg()]
+            results["wine"] = {"startup": startup, "repair": repair,
+                               "load_average": {"start": load_start, "end": load_end}}
+            if not quiet_machine(load_start, load_end):
+                log(f"not a quiet machine: load average {fmt_load(load_start)} at the start of the Wine runs, "
+                    f"{fmt_load(load_end)} at the end")
     except BenchError as why:
         print(f"wine_bench: {why}", file=sys.stderr)
         return 1

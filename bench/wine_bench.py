@@ -424,10 +424,16 @@ def startup_verdicts(startup: dict, carried: int | None) -> list[dict]:
     return verdicts
 
 
+# The benchmark keeps one program running at a time, which by the end of the
+# runs adds about one to the one-minute load average by itself.
+OWN_LOAD = 1.0
+
+
 def quiet_machine(load_start: list[float], load_end: list[float]) -> bool:
-    """Whether the one-minute load average stayed under the limit at both ends
-    of the Wine runs."""
-    return load_start[0] < QUIET_LOAD_AVERAGE and load_end[0] < QUIET_LOAD_AVERAGE
+    """Whether the one-minute load average was under the limit when the Wine
+    runs began, and stayed under it, apart from the benchmark's own load, to
+    their end."""
+    return load_start[0] < QUIET_LOAD_AVERAGE and load_end[0] < QUIET_LOAD_AVERAGE + OWN_LOAD
 
 
 def machine_description() -> dict:
@@ -470,7 +476,7 @@ def load_line(wine: dict) -> str:
     if quiet_machine(load["start"], load["end"]):
         return text + "."
     return (text + f": not a quiet machine (the start-up goal asks for a one-minute load average under "
-            f"{QUIET_LOAD_AVERAGE:g} at both), so these figures do not count against the goals.")
+            f"{QUIET_LOAD_AVERAGE:g} at the start and, apart from its own, to the end), so these figures do not count against the goals.")
 
 
 def fmt_load(load: list[float]) -> str:

@@ -571,7 +571,9 @@ class Importer {
       const EditionCode* best = nullptr;
       std::size_t bestLength = 0;
       for (const EditionCode& edition : kEditionCodes) {
-        const std::string words = " " + editionWords(edition.editionId);
+        // Appended, not " " + a temporary: g++ Release's -Wrestrict misreads that.
+        std::string words = " ";
+        words += editionWords(edition.editionId);
         if (isServerEdition(edition.editionId) == server && endsWithIgnoreCase(*productName, words) &&
             words.size() > bestLength) {
           best = &edition;

@@ -17,6 +17,11 @@
 //   (ERROR_INVALID_PARAMETER).
 // - Texts are UTF-8 and come back as they were set, whatever the ANSI code
 //   page holds.
+// - After unloadAll the window is destroyed: its caption, every element
+//   operation and show() fail with 1400, as a destroyed window's handle no
+//   longer names a window. What belongs to the program rather than the
+//   window (cursor, pending events, message boxes, clipboard, version,
+//   endProgram) still works.
 #pragma once
 
 #include <cstdint>
@@ -158,7 +163,8 @@ class WindowServices {
   virtual void blockSessionEnd(const std::string& reason) = 0;
   virtual void allowSessionEnd() = 0;
 
-  // Unloads every loaded window; then endProgram ends the program at once.
+  // Unloads every loaded window, which destroys it (see above); then
+  // endProgram ends the program at once.
   virtual void unloadAll() = 0;
   virtual void endProgram() = 0;
 };

@@ -9,7 +9,7 @@
 
 namespace ocx::sim {
 
-nlohmann::ordered_json windowReport(HeadlessWindow& window);
+nlohmann::ordered_json windowReport(const HeadlessWindow& window);
 nlohmann::ordered_json runReport(Session& session);
 // runReport(session).dump(2) and a line end, written to `out` as it is made:
 // the registry, most of a large machine's report, is never held as text.

@@ -26,8 +26,17 @@ void HeadlessWindow::before(std::string_view operation, ElementId id) {
   }
 }
 
+void HeadlessWindow::requireLoaded() const {
+  // An unloaded window is destroyed: its handle and its controls' handles
+  // no longer name a window.
+  if (unloaded_) {
+    fail(win32_error::kInvalidWindowHandle);
+  }
+}
+
 HeadlessWindow::Element& HeadlessWindow::element(ElementId id, std::string_view operation) {
   before(operation, id);
+  requireLoaded();
   const auto it = elements_.find(id);
   if (it == elements_.end()) {
     fail(win32_error::kInvalidWindowHandle);
@@ -48,11 +57,13 @@ HeadlessWindow::Element& HeadlessWindow::elementOfKind(ElementId id, std::string
 
 std::string HeadlessWindow::windowCaption() {
   before("windowCaption");
+  requireLoaded();
   return caption_;
 }
 
 void HeadlessWindow::setWindowCaption(const std::string& caption) {
   before("setWindowCaption");
+  requireLoaded();
   caption_ = caption;
 }
 
@@ -155,6 +166,7 @@ ProgramVersion HeadlessWindow::programVersion() {
 
 void HeadlessWindow::show() {
   before("show");
+  requireLoaded();
   if (!visible_) {
     visible_ = true;
     // Windows gives the focus to the first control in tab order when the

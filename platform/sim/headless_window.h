@@ -69,6 +69,12 @@ class HeadlessWindow final : public WindowServices {
   [[nodiscard]] const std::vector<RecordedMessage>& messages() const { return messages_; }
   [[nodiscard]] const std::optional<std::string>& clipboard() const { return clipboard_; }
   [[nodiscard]] const std::vector<std::string>& lines(ElementId id) const;
+  // The state that the operations above read, also once the window is
+  // unloaded and they answer 1400: then the state it ended with.
+  [[nodiscard]] const std::string& heldWindowCaption() const { return caption_; }
+  [[nodiscard]] const std::string& heldCaption(ElementId id) const { return elements_.at(id).caption; }
+  [[nodiscard]] int heldValue(ElementId id) const { return elements_.at(id).value; }
+  [[nodiscard]] bool heldEnabled(ElementId id) const { return elements_.at(id).enabled; }
   // The element that a Tab from the focus reaches first: the lowest tab
   // index that can take the focus and is enabled.
   [[nodiscard]] std::optional<ElementId> firstFocusable() const;
@@ -85,6 +91,7 @@ class HeadlessWindow final : public WindowServices {
   Element& element(ElementId id, std::string_view operation);
   Element& elementOfKind(ElementId id, std::string_view operation, bool (*serves)(ElementKind));
   void before(std::string_view operation, ElementId id = kWindowItself);
+  void requireLoaded() const;
 
   const WindowLayout& layout_;
   Machine* machine_;

@@ -1,14 +1,17 @@
 #include "platform/sim/text_codec.h"
 
+#include <algorithm>
 #include <array>
+
+#include "platform/sim/best_fit_1252.h"
 
 namespace ocx::sim {
 
 namespace {
 
-// Code page 1252 bytes 0x80 to 0x9F. The five bytes the code page leaves
-// undefined map to the control character of the same number, as Windows
-// converts them both ways.
+// Code page 1252 bytes 0x80 to 0x9F as characters. The five bytes the code
+// page leaves undefined stand for the control character of the same number,
+// as Windows reads them.
 constexpr std::array<char16_t, 32> kHighControls = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
@@ -16,15 +19,11 @@ constexpr std::array<char16_t, 32> kHighControls = {
 };
 
 char unitToAnsi(char16_t unit) {
-  if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
+  if (unit < 0x80) {
     return static_cast<char>(unit);
   }
-  for (std::size_t i = 0; i < kHighControls.size(); ++i) {
-    if (kHighControls[i] == unit) {
-      return static_cast<char>(0x80 + i);
-    }
-  }
-  return '?';
+  const auto found = std::ranges::lower_bound(kBestFit1252, unit, {}, &BestFitEntry::unit);
+  return found != kBestFit1252.end() && found->unit == unit ? static_cast<char>(found->byte) : '?';
 }
 
 void appendUtf8(std::string& out, char32_t cp) {
@@ -116,7 +115,23 @@ char16_t foldUnit(char16_t unit) {
   if (unit >= 0x450 && unit <= 0x45F) {
     return unit - 0x50;
   }
-  return unit;
+  // The small vowels with tonos lie apart from their capitals. Iota and
+  // upsilon with dialytika and tonos have no capital of one unit and stay.
+  switch (unit) {
+    case 0x3AC:
+      return 0x386;
+    case 0x3AD:
+    case 0x3AE:
+    case 0x3AF:
+      return unit - 0x25;
+    case 0x3CC:
+      return 0x38C;
+    case 0x3CD:
+    case 0x3CE:
+      return unit - 0x3F;
+    default:
+      return unit;
+  }
 }
 
 // A UTF-8 text as the folded UTF-16 units it compares by, one at a time: a

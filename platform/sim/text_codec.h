@@ -19,16 +19,18 @@ std::vector<std::uint8_t> utf16Bytes(std::u16string_view text);
 // Little-endian bytes back to units; a trailing odd byte is dropped.
 std::u16string utf16FromBytes(const std::vector<std::uint8_t>& bytes);
 
-// One code-page-1252 byte per UTF-16 unit, "?" for a unit the code page
-// lacks (a surrogate pair gives two).
+// One code-page-1252 byte per UTF-16 unit, as Windows converts by default:
+// a unit the code page lacks takes its best-fit byte (Ł gives L, the
+// fullwidth Ａ gives A) or, where there is none, "?" (so does each half of a
+// surrogate pair).
 std::string utf16ToAnsi(std::u16string_view text);
 std::u16string ansiToUtf16(std::string_view bytes);
 
 std::string utf8ToAnsi(std::string_view text);
 std::string ansiToUtf8(std::string_view bytes);
 
-// What survives a round trip through an "A" call: unmappable characters
-// come back as "?".
+// What survives a round trip through an "A" call: a character the code
+// page lacks comes back as its best fit or as "?".
 std::string throughAnsi(std::string_view text);
 
 bool isValidUtf8(std::string_view text);

@@ -32,5 +32,28 @@ TEST(RunReport, PrintedReportIsTheReportIndentedByTwo) {
   }
 }
 
+// Ending the program unloads the window, which then answers no operation;
+// the report still shows the window as the program left it.
+TEST(RunReport, WindowOfAnEndedProgramIsReportedAsItWasLeft) {
+  auto session = startSession();
+  sim::HeadlessWindow& window = session->window();
+  window.setValue(frm_main::chkKillRegPath, check_value::kUnchecked);
+  window.setEnabled(frm_main::cmdGo, false);
+  window.setCaption(frm_main::lblSysInfoText(0), "Ωmega");
+  const auto before = sim::windowReport(window);
+  ASSERT_EQ(before["elements"]["lblSysInfoText(0)"]["caption"], "Ωmega");
+
+  session->form().cmdExit_Click();
+  ASSERT_TRUE(session->form().ended());
+  EXPECT_EQ(sim::windowReport(window), before);
+  EXPECT_EQ(sim::runReport(*session)["window"], before);
+  try {
+    static_cast<void>(window.caption(frm_main::lblSysInfoText(0)));
+    ADD_FAILURE() << "an unloaded window still answered";
+  } catch (const PlatformError& error) {
+    EXPECT_EQ(error.number(), 1400u);
+  }
+}
+
 }  // namespace
 }  // namespace ocx::testing

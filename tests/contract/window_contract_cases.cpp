@@ -48,7 +48,8 @@ enum class Call {
   Line,
   Version,
   BlockSessionEnd,
-  AllowSessionEnd
+  AllowSessionEnd,
+  Unload
 };
 
 struct Step {
@@ -96,6 +97,8 @@ std::string outcome(WindowServices& w, const Step& s) {
         return std::to_string(version.major) + '.' + std::to_string(version.minor) + '.' +
                std::to_string(version.revision);
       });
+    case Call::Unload:
+      return outcomeOf([&] { w.unloadAll(); });
   }
   return "no such call";
 }
@@ -196,6 +199,29 @@ const WindowCase kCases[] = {
 
     // The program's version, from its version record.
     {"the program's version", {{Call::Version}}, "\"" OCXMEDIC_VERSION_SHORT "\""},
+
+    // Unloaded, the window is destroyed: neither it nor any element answers,
+    // while what belongs to the program, its version, still does.
+    {"an unloaded window answers for nothing in it",
+     {{Call::Show},
+      {Call::Append, kList, 0, "eins"},
+      {Call::Unload},
+      {Call::Title},
+      {Call::SetTitle, kWindowItself, 0, "x"},
+      {Call::Caption, kLabel},
+      {Call::SetCaption, kButton, 0, "x"},
+      {Call::Value, kBox},
+      {Call::SetValue, kBox, check_value::kChecked},
+      {Call::Enabled, kFrame},
+      {Call::Enable, kButton, 1},
+      {Call::Focus, kButton},
+      {Call::Count, kList},
+      {Call::Line, kList, 0},
+      {Call::Append, kList, 0, "zwei"},
+      {Call::Show},
+      {Call::Version}},
+     "done done done error 1400 error 1400 error 1400 error 1400 error 1400 error 1400 error 1400 error 1400 "
+     "error 1400 error 1400 error 1400 error 1400 error 1400 \"" OCXMEDIC_VERSION_SHORT "\""},
 };
 
 }  // namespace

@@ -17,17 +17,18 @@ std::string fieldsOf(const OsVersionRecord& r) {
 TEST(OsFacts, VersionRecordInItsPlainAndExtendedForms) {
   const std::string extendedFails = R"({"os": {"extended_query_fails": true}})";
   const std::string omega =
-      R"({"os": {"csd": "Ωmega Pack 6€", "sp_major": 6, "suite_mask": 32768, "build": 4294967295}})";
+      R"({"os": {"csd": "Ωmega Πack 6€", "sp_major": 6, "suite_mask": 32768, "build": 4294967295}})";
   const struct {
     std::string profile;
     std::uint32_t size;
     bool answered;
     std::string fields;
   } cases[] = {
-      // Code page 1252 has no omega; the buffer keeps its NUL padding.
-      {omega, OsVersionRecord::kExtendedSize, true, "6 b-1 sp6 m32768 t1 '?mega Pack 6€' +115"},
+      // Code page 1252 has neither omega nor capital pi: the omega takes its
+      // best fit, the pi "?". The buffer keeps its NUL padding.
+      {omega, OsVersionRecord::kExtendedSize, true, "6 b-1 sp6 m32768 t1 'Omega ?ack 6€' +115"},
       // The plain form has no service-pack numbers, suite mask or product type.
-      {omega, OsVersionRecord::kPlainSize, true, "6 b-1 sp-7 m30583 t77 '?mega Pack 6€' +115"},
+      {omega, OsVersionRecord::kPlainSize, true, "6 b-1 sp-7 m30583 t77 'Omega ?ack 6€' +115"},
       {omega, 150, false, "-7 b0 sp-7 m30583 t77 'untouched' +0"},
       {extendedFails, OsVersionRecord::kPlainSize, true, "6 b7601 sp-7 m30583 t77 'Service Pack 1' +114"},
   };

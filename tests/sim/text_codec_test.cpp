@@ -45,17 +45,51 @@ TEST(CaseFolding, ShortcutsAgreeWithFoldingTheConvertedText) {
 
 TEST(CaseFolding, LettersOutsideAsciiMatchTheirOtherCase) {
   const std::pair<const char*, const char*> same[] = {
-      {"Größe", "GRÖßE"}, {"ärzte", "ÄRZTE"}, {"ÿ", "Ÿ"},           {"łódź", "ŁÓDŹ"},
-      {"σημας", "ΣΗΜΑΣ"}, {"ёлка", "ЁЛКА"},   {"шрифты", "ШРИФТЫ"}, {"a\xFF", "A\xFE"},
+      {"Größe", "GRÖßE"}, {"ärzte", "ÄRZTE"},   {"ÿ", "Ÿ"},         {"łódź", "ŁÓDŹ"},       {"σημας", "ΣΗΜΑΣ"},
+      {"ёлка", "ЁЛКА"},   {"шрифты", "ШРИФТЫ"}, {"a\xFF", "A\xFE"}, {"άέήίόύώ", "ΆΈΉΊΌΎΏ"}, {"Σύστημα", "ΣΎΣΤΗΜΑ"},
   };
   for (const auto& [a, b] : same) {
     EXPECT_TRUE(equalsIgnoreCase(a, b)) << a << " " << b;
+  }
+  // The tonos is part of the letter; iota and upsilon with dialytika and
+  // tonos have no capital of their own and match only themselves.
+  const std::pair<const char*, const char*> different[] = {
+      {"ά", "Α"}, {"ό", "Ο"}, {"ΐ", "Ϊ"}, {"ΐ", "Ι"}, {"ΰ", "Ϋ"}, {"ΰ", "Υ"},
+  };
+  for (const auto& [a, b] : different) {
+    EXPECT_FALSE(equalsIgnoreCase(a, b)) << a << " " << b;
   }
   // Code units, not code points, decide the order: a character beyond
   // U+FFFF (a surrogate pair) sorts before U+E000.
   EXPECT_LT(compareIgnoreCase("𝄞", "\uE000"), 0);
   EXPECT_LT(compareIgnoreCase("Z", "ä"), 0);
   EXPECT_GT(compareIgnoreCase("ab", "A"), 0);
+}
+
+TEST(AnsiConversion, CharactersOutsideTheCodePageTakeTheirBestFitOrAQuestionMark) {
+  const std::pair<const char*, std::string> cases[] = {
+      {"Jürgen Groß", "J\xFCrgen Gro\xDF"},  // in the code page
+      {"€ – “x” …", "\x80 \x96 \x93x\x94 \x85"},
+      {"Łukasz Żółć", "Lukasz Z\xF3lc"},  // Latin Extended-A: the base letter
+      {"Đ ı İ", "\xD0 i I"},
+      {"Ω α β µ μ", "O a \xDF \xB5 \xB5"},  // Greek where the table has a likeness
+      {"ά κ Ж", "? ? ?"},                   // and where it has none
+      {"ＡＢ１", "AB1"},                    // fullwidth forms
+      {"∞ ≤ ─", "8 = -"},
+      {"\u0080\u0081\u009D\u009F", "?\x81\x9D?"},  // C1 controls: only the code page's holes
+      {"𝄞", "??"},                                 // each half of a surrogate pair
+  };
+  for (const auto& [text, ansi] : cases) {
+    EXPECT_EQ(utf8ToAnsi(text), ansi) << text;
+  }
+  EXPECT_EQ(throughAnsi("C:\\Users\\Łukasz Ωmega"), "C:\\Users\\Lukasz Omega");
+}
+
+TEST(AnsiConversion, EveryByteOfTheCodePageComesBackAsItself) {
+  for (int b = 0; b < 256; ++b) {
+    const std::string byte(1, static_cast<char>(b));
+    EXPECT_EQ(utf16ToAnsi(ansiToUtf16(byte)), byte) << b;
+  }
 }
 
 TEST(Utf16Pieces, AnySplitOfTheBytesGivesTheWholeTextsConversion) {

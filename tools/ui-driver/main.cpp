@@ -16,8 +16,8 @@
 //   lines:N                 until lstStatus holds at least N lines
 //   query-end-session       asks the window, as a log-off does, whether the
 //                           session may end
-//   click-at:NAME           a real mouse click at the centre of NAME, which
-//                           must lie there uncovered
+//   click-at:NAME           NAME clicked at its centre, which must lie on the
+//                           screen with nothing over it
 //   ended                   until the program's process has ended
 //   clipboard | clipboard-put:TEXT
 //   files:PATTERN | reg:HKCR\PATH | osfacts

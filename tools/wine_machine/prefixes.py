@@ -56,7 +56,9 @@ MACHINES = {
                         language=0x0407, temp=r"C:\users\Jürgen Groß\Temp"),
     # A Polish user on a Windows whose ANSI code page is 1252: GetTempPathA
     # names the folder with the best-fit letters of that code page (Ł and Ż
-    # become L and Z, ł and ć become l and c, ó is in it). A folder under
+    # become L and Z, ł and ć become l and c, ó is in it), as Windows
+    # converts by default (Microsoft's WideCharToMultiByte documentation,
+    # WC_NO_BEST_FIT_CHARS, and its best-fit table for 1252). A folder under
     # that spelling exists too, as an older account's would, so that the
     # program's copy lands somewhere and the report shows where.
     "win10-pl": Machine("win10", (10, 0, 18362, "", 1), "Microsoft Windows", temp=r"C:\users\Łukasz Żółć\Temp",

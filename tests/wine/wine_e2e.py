@@ -38,6 +38,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 from wine_machine import (ARCHES, MACHINES, NEW_VERSION, OLD_VERSION, SKIP, TYPELIB, Env, Failure,  # noqa: E402
                           Session, Unavailable, check, check_available, kill_wineserver, make_base, make_machine,
                           run, system_folder)
+import twins  # noqa: E402
 
 
 class TestEnv(Env):
@@ -184,8 +185,8 @@ def start_and_survey(s: Session, texts: dict[str, str], exe: Path | None = None,
         out = run([s.env.sim, "osinfo", "--machine", str(profile)], dict(os.environ), 60, "ocxmedic-sim osinfo")
         check_equal(line[:-len(tail)], json.loads(out)["Name"], "product name against the simulator's")
     folder = "SysWOW64" if s.arch == "win64" else "system32"
-    found = SimpleNamespace(dump=dump, installed=rf"C:\windows\{folder}\MSCOMCTL.OCX",
-                            temp_copy=facts["temp"] + "MSCOMCTL.OCX")
+    temp = machine.ansi_temp + "\\" if machine.ansi_temp else facts["temp"]
+    found = SimpleNamespace(dump=dump, installed=rf"C:\windows\{folder}\MSCOMCTL.OCX", temp_copy=temp + "MSCOMCTL.OCX")
     found.values = {0: line, 5: found.installed + texts["kVersionInfix"] + "6.01.98.33",
                     6: found.temp_copy + texts["kVersionInfix"] + "6.01.98.34", 7: texts["kRegPathPresent20"],
                     8: texts["kRegPathPresent21"]}
@@ -239,7 +240,10 @@ def scenario_survey(s: Session, texts: dict[str, str], settings: bool = False) -
     check_texts_fit(dump)
     if settings:
         check_frame_colours(s, dump)
-    s.drive("close", "ended")
+    if settings or not twins.sim_available(s):
+        s.drive("close", "ended")
+    else:
+        twins.survey(s)
 
 
 def check_frame_colours(s: Session, dump: dict) -> None:
@@ -310,6 +314,7 @@ SMALL_SCREENS = ((1366, 768, 120), (1366, 768, 144), (1024, 600, 96))
 
 def scenario_repair(s: Session, texts: dict[str, str]) -> None:
     found = start_and_survey(s, texts)
+    twin = twins.before_repair(s) if twins.repair_wanted(s) else None
     _, box, during, _, ended = s.drive("click:cmdGo", "message-open", "dump", "message", "ended")
     check_message(box, texts, "Done", "information")
     lines = elements(during)["lstStatus"]["lines"]
@@ -321,6 +326,8 @@ def scenario_repair(s: Session, texts: dict[str, str]) -> None:
     check_equal(ended["exit_code"], 0, "exit code")
     check_machine(s, found, files={"MSCOMCTL.OCX": NEW_VERSION, backup: OLD_VERSION}, temp=[], key20=False,
                   key21=True, path21=found.installed.lower())
+    if twin:
+        twins.after_repair(s, twin, lines)
 
 
 def scenario_no_option(s: Session, texts: dict[str, str]) -> None:

@@ -30,6 +30,7 @@ class Machine:
     locale: str = "C.UTF-8"  # the Linux locale, from which Wine takes language and code page
     language: int = 0x0409  # the system's language, as Wine makes it of the locale
     temp: str | None = None  # the user's temporary folder, instead of Wine's
+    ansi_temp: str | None = None  # that folder as the ANSI calls name it, where code page 1252 lacks a letter
 
 
 # Product types: 1 workstation, 3 server. Wine has no 64-bit Windows XP
@@ -53,6 +54,15 @@ MACHINES = {
     # temporary folder; the program's ANSI calls see it in code page 1252.
     "win10-de": Machine("win10", (10, 0, 18362, "", 1), "Microsoft Windows", locale="de_DE.UTF-8",
                         language=0x0407, temp=r"C:\users\Jürgen Groß\Temp"),
+    # A Polish user on a Windows whose ANSI code page is 1252: GetTempPathA
+    # names the folder with the best-fit letters of that code page (Ł and Ż
+    # become L and Z, ł and ć become l and c, ó is in it), as Windows
+    # converts by default (Microsoft's WideCharToMultiByte documentation,
+    # WC_NO_BEST_FIT_CHARS, and its best-fit table for 1252). A folder under
+    # that spelling exists too, as an older account's would, so that the
+    # program's copy lands somewhere and the report shows where.
+    "win10-pl": Machine("win10", (10, 0, 18362, "", 1), "Microsoft Windows", temp=r"C:\users\Łukasz Żółć\Temp",
+                        ansi_temp=r"C:\users\Lukasz Zólc\Temp"),
 }
 
 
@@ -188,7 +198,8 @@ def make_machine(env: Env, arch: str, version: str) -> None:
             for value in ("TEMP", "TMP"):
                 run(["wine", "reg", "add", r"HKCU\Environment", "/v", value, "/t", "REG_EXPAND_SZ",
                      "/d", machine.temp, "/f"], wine, 120, f"setting {value}")
-            (prefix / "drive_c" / Path(*machine.temp[3:].split("\\"))).mkdir(parents=True, exist_ok=True)
+            for folder in filter(None, (machine.temp, machine.ansi_temp)):
+                (prefix / "drive_c" / Path(*folder[3:].split("\\"))).mkdir(parents=True, exist_ok=True)
         wait_wineserver(wine)
     finally:
         kill_wineserver(wine)
